@@ -1,0 +1,93 @@
+// Process-wide values and the services every part of the program reaches.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/form.h"
+#include "app/program_strings.h"
+#include "app/secure_delete_library.h"
+#include "app/services.h"
+#include "app/string_library.h"
+#include "help/http_client.h"
+#include "lock/lockdown_library.h"
+#include "usbkey/usb_device_list.h"
+#include "usbkey/usb_serial_library.h"
+
+namespace qv {
+
+struct Services {
+    FileSystem& fs;
+    MessageBoxes& messages;
+    Desktop& desktop;
+    Shell& shell;
+    Registry& registry;
+    Clock& clock;
+    SystemInfo& system;
+    FormHost& forms;
+    StringLibraryLoader& stringLoader;
+    ProgramStrings& programStrings;
+    LockDownLibrary& lockDown;
+    UsbSerialLibrary& usbSerial;
+    SecureDeleteLibrary& secureDelete;
+    HttpClient& http;
+};
+
+// Values set once and kept for the life of the process.
+struct Globals {
+    std::string programFolder;   // folder of the running executable, no trailing "\"
+    std::string exeName;         // executable name without extension
+    std::string languageId;
+    std::string charsetSetting;
+    std::int16_t osCode = 0;
+    std::string ownerName = "User";
+    std::string skinFilePath;
+
+    std::string lockDriveLetter;
+    std::string selectedUSBKeyId;
+    std::string lockUSBKeyId;
+    UsbDeviceList usbDevices;
+
+    // 16-bit flags, -1 true and 0 false.
+    std::int16_t lockScreenActive = 0;
+    std::int16_t passwordDialogOpen = 0;
+    std::int16_t shutDownDialogOpen = 0;
+    std::int16_t fromLockCommand = 0;
+    std::int16_t setPasswordDialogOpen = 0;
+    bool lockResumedAtStartup = false;
+};
+
+class Context {
+public:
+    explicit Context(Services services) : services_(services), strings_(services_, globals_) {}
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+
+    Services& services() { return services_; }
+    Globals& globals() { return globals_; }
+    StringLibraries& strings() { return strings_; }
+
+    // Program folder + "\" + name.
+    std::string programPath(const std::string& name) const { return globals_.programFolder + "\\" + name; }
+    // Language string `id` / second-library string `id`, with "%username" and "%s" filled.
+    std::string lang(std::uint32_t id) { return strings_.language(id); }
+    std::string lic(std::uint32_t id) { return strings_.lic(id); }
+    std::string langUser(std::uint32_t id);
+    std::string licUser(std::uint32_t id);
+    std::string productName() { return services_.programStrings.get(kStrProductName); }
+    // The Chinese font rule: 9 points for "0804" and "0404", else 8.
+    int captionFontSize() const;
+    int charset() const;
+    // Applies the Chinese font rule and the character set to each named control.
+    void applyFontRule(View& view, std::initializer_list<const char*> controls);
+    int message(const std::string& text, const std::string& title, unsigned flags) {
+        return services_.messages.show(text, title, flags);
+    }
+
+private:
+    Services services_;
+    Globals globals_;
+    StringLibraries strings_;
+};
+
+}  // namespace qv

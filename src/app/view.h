@@ -1,0 +1,50 @@
+// What a window's behaviour may ask of its window. Controls are named by the names the
+// design gives them ("cmdLock", "lbRemainTime"); the empty name is the window itself.
+// The Win32 views map names to control ids; the tests record what was asked.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qv {
+
+class View {
+public:
+    virtual ~View() = default;
+
+    virtual void setCaption(const std::string& control, const std::string& text) = 0;
+    virtual std::string caption(const std::string& control) const = 0;
+    virtual void setEnabled(const std::string& control, bool enabled) = 0;
+    virtual bool isEnabled(const std::string& control) const = 0;
+    virtual void setVisible(const std::string& control, bool visible) = 0;
+    virtual bool isVisible(const std::string& control) const = 0;
+    virtual void setFont(const std::string& control, int pointSize, int charset) = 0;
+    virtual void setFocus(const std::string& control) = 0;
+
+    // Text boxes and combo boxes: the text, and for text boxes the selection.
+    virtual void setText(const std::string& control, const std::string& text) = 0;
+    virtual std::string text(const std::string& control) const = 0;
+    virtual int selectionStart(const std::string& control) const = 0;
+    virtual int selectionLength(const std::string& control) const = 0;
+    virtual void setSelection(const std::string& control, int start, int length) = 0;
+    // Combo boxes and option buttons.
+    virtual void clearItems(const std::string& control) = 0;
+    virtual void addItem(const std::string& control, const std::string& item) = 0;
+    virtual void setChecked(const std::string& control, bool checked) = 0;
+    virtual bool isChecked(const std::string& control) const = 0;
+
+    // Timers belong to the window; a tick arrives as the presenter's onTimer(name).
+    virtual void setTimer(const std::string& timer, bool enabled, unsigned intervalMs) = 0;
+    virtual bool timerEnabled(const std::string& timer) const = 0;
+
+    // Geometry in twips (15 twips a pixel at 96 dpi, scaled with the system's dpi).
+    virtual void move(const std::string& control, int left, int top, int width, int height) = 0;
+
+    virtual void setTopMost() = 0;
+    // Unloads the window: ends its modal loop, or destroys a modeless window.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+};
+
+}  // namespace qv

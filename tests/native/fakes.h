@@ -1,0 +1,488 @@
+// Hand-written fakes of the program's services, for driving the behaviour natively.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/context.h"
+#include "app/text.h"
+
+namespace qv::test {
+
+// Case-insensitive keys, as Windows paths and names are.
+struct NoCaseLess {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return ToLowerAscii(a) < ToLowerAscii(b);
+    }
+};
+
+// An in-memory file system with Windows paths. Folders are implied by files and can also
+// be made explicitly. Writes can be made to fail by path.
+class FakeFileSystem : public FileSystem {
+public:
+    struct Entry {
+        std::string data;
+        unsigned attributes = AttrArchive;
+    };
+    std::map<std::string, Entry, NoCaseLess> files;
+    std::map<std::string, unsigned, NoCaseLess> folders;
+    std::set<std::string, NoCaseLess> failWrites;    // write/replace/copy to these paths fail
+    std::set<std::string, NoCaseLess> failRemoves;
+    bool readOnly = false;                           // every change fails
+    std::vector<std::string> log;                    // "write X", "remove X", ...
+
+    static std::string norm(std::string p) {
+        while (p.size() > 3 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+        return p;
+    }
+    void put(const std::string& path, const std::string& data, unsigned attributes = AttrArchive) {
+        files[norm(path)] = {data, attributes};
+    }
+    void mkdir(const std::string& path, unsigned attributes = AttrDirectory) {
+        folders[norm(path)] = attributes | AttrDirectory;
+    }
+    bool has(const std::string& path) const { return files.count(norm(path)) != 0; }
+    std::string get(const std::string& path) const {
+        auto it = files.find(norm(path));
+        return it == files.end() ? std::string() : it->second.data;
+    }
+
+    std::optional<FileInfo> stat(const std::string& path) const override {
+        std::string p = norm(path);
+        if (auto it = files.find(p); it != files.end()) return FileInfo{it->second.attributes, it->second.data.size()};
+        if (auto it = folders.find(p); it != folders.end()) return FileInfo{it->second, 0};
+        std::string prefix = ToLowerAscii(p) + "\\";
+        for (auto& [name, entry] : files) {
+            if (StartsWith(ToLowerAscii(name), prefix)) return FileInfo{AttrDirectory, 0};
+        }
+        for (auto& [name, attrs] : folders) {
+            if (StartsWith(ToLowerAscii(name), prefix)) return FileInfo{AttrDirectory, 0};
+        }
+        return std::nullopt;
+    }
+    std::optional<std::string> read(const std::string& path) const override {
+        auto it = files.find(norm(path));
+        if (it == files.end()) return std::nullopt;
+        return it->second.data;
+    }
+    bool write(const std::string& path, std::string_view data) override {
+        log.push_back("write " + path);
+        if (readOnly || failWrites.count(norm(path))) return false;
+        auto& entry = files[norm(path)];
+        entry.data = std::string(data);
+        return true;
+    }
+    bool replace(const std::string& from, const std::string& to) override {
+        log.push_back("replace " + from + " " + to);
+        if (readOnly || failWrites.count(norm(to)) || !has(from)) return false;
+        files[norm(to)] = files[norm(from)];
+        files.erase(norm(from));
+        return true;
+    }
+    bool remove(const std::string& path) override {
+        log.push_back("remove " + path);
+        if (readOnly || failRemoves.count(norm(path))) return false;
+        return files.erase(norm(path)) + folders.erase(norm(path)) > 0;
+    }
+    bool makeDirectory(const std::string& path) override {
+        if (readOnly) return false;
+        mkdir(path);
+        return true;
+    }
+    bool copy(const std::string& from, const std::string& to) override {
+        log.push_back("copy " + from + " " + to);
+        if (readOnly || failWrites.count(norm(to)) || !has(from)) return false;
+        files[norm(to)] = files[norm(from)];
+        return true;
+    }
+    bool setAttributes(const std::string& path, unsigned attributes) override {
+        auto it = files.find(norm(path));
+        if (it == files.end()) return false;
+        it->second.attributes = attributes;
+        return true;
+    }
+};
+
+struct ShownMessage {
+    std::string text, title;
+    unsigned flags;
+};
+
+// Records message boxes; answers with the queued answers, then with `defaultAnswer`.
+// `onShow` runs while the box is "open", so a test can make things happen meanwhile.
+class FakeMessageBoxes : public MessageBoxes {
+public:
+    std::vector<ShownMessage> shown;
+    std::vector<int> answers;
+    int defaultAnswer = IdOk;
+    std::function<void(const ShownMessage&)> onShow;
+
+    int show(const std::string& text, const std::string& title, unsigned flags) override {
+        shown.push_back({text, title, flags});
+        if (onShow) onShow(shown.back());
+        if (!answers.empty()) {
+            int a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        }
+        if ((flags & 0x0F) == MbYesNo && defaultAnswer == IdOk) return IdYes;
+        return defaultAnswer;
+    }
+    const ShownMessage& last() const { return shown.back(); }
+};
+
+class FakeDesktop : public Desktop {
+public:
+    std::map<std::pair<std::string, std::string>, WindowHandle> windows;   // (class, title)
+    std::vector<WindowHandle> closed;
+    int doEventsCalls = 0;
+    bool busy = false;
+    unsigned slept = 0;
+
+    WindowHandle findWindow(const std::string& className, const std::string& title) override {
+        for (auto& [key, handle] : windows) {
+            if (key.second == title && (className.empty() || ToLowerAscii(key.first) == ToLowerAscii(className)))
+                return handle;
+        }
+        return 0;
+    }
+    void postClose(WindowHandle window) override { closed.push_back(window); }
+    void doEvents() override { ++doEventsCalls; }
+    void setBusyCursor(bool b) override { busy = b; }
+    void sleep(unsigned ms) override { slept += ms; }
+};
+
+class FakeShell : public Shell {
+public:
+    FakeFileSystem& fs;
+    std::string startup;
+    std::vector<std::string> opened, ran;
+    std::intptr_t openResult = 42;
+    bool runResult = true;
+    std::string errorDescription;
+    explicit FakeShell(FakeFileSystem& f) : fs(f) {}
+
+    bool deleteSilent(const std::string& path) override { return fs.remove(path); }
+    bool copySilent(const std::string& from, const std::string& to) override { return fs.copy(from, to); }
+    std::string userStartupFolder() override { return startup; }
+    std::intptr_t open(const std::string& target, const std::string&, bool) override {
+        opened.push_back(target);
+        return openResult;
+    }
+    bool run(const std::string& commandLine) override {
+        ran.push_back(commandLine);
+        return runResult;
+    }
+    std::string lastErrorDescription() override { return errorDescription; }
+};
+
+class FakeRegistry : public Registry {
+public:
+    std::map<std::string, RegValue, NoCaseLess> values;   // "root\key\name"
+    static std::string path(RegRoot root, const std::string& key, const std::string& name) {
+        return std::to_string(static_cast<std::uint32_t>(root)) + "\\" + key + "\\" + name;
+    }
+    void deleteValue(RegRoot root, const std::string& key, const std::string& name) override {
+        values.erase(path(root, key, name));
+    }
+    bool setString(RegRoot root, const std::string& key, const std::string& name, const std::string& data) override {
+        values[path(root, key, name)] = {1, data};
+        return true;
+    }
+    std::optional<RegValue> query(RegRoot root, const std::string& key, const std::string& name) override {
+        auto it = values.find(path(root, key, name));
+        if (it == values.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+class FakeClock : public Clock {
+public:
+    DateTime t = 1'800'000'000;
+    DateTime now() override { return t; }
+    std::string generalDate(DateTime v) override { return "T" + std::to_string(v); }
+};
+
+class FakeSystemInfo : public SystemInfo {
+public:
+    OsVersionInfo os{5, 1, 2};   // Windows XP
+    bool admin = true;
+    std::string exe = "F:\\Program\\quorvel\\quorvel.exe";
+    OsVersionInfo version() override { return os; }
+    bool isNTAdmin() override { return admin; }
+    std::string executablePath() override { return exe; }
+};
+
+// String libraries are files whose content lists "id=text" lines.
+class FakeStringLoader : public StringLibraryLoader {
+public:
+    FakeFileSystem& fs;
+    std::map<Handle, std::map<std::uint32_t, std::string>> loaded;
+    Handle next = 100;
+    explicit FakeStringLoader(FakeFileSystem& f) : fs(f) {}
+
+    static std::string table(const std::map<std::uint32_t, std::string>& texts) {
+        std::string out;
+        for (auto& [id, text] : texts) out += std::to_string(id) + "=" + text + "\n";
+        return out;
+    }
+    Handle load(const std::string& path) override {
+        auto data = fs.read(path);
+        if (!data) return 0;
+        std::map<std::uint32_t, std::string> texts;
+        std::size_t pos = 0;
+        while (pos < data->size()) {
+            std::size_t eol = data->find('\n', pos);
+            if (eol == std::string::npos) eol = data->size();
+            std::string line = data->substr(pos, eol - pos);
+            if (auto eq = line.find('='); eq != std::string::npos)
+                texts[static_cast<std::uint32_t>(std::stoul(line.substr(0, eq)))] = line.substr(eq + 1);
+            pos = eol + 1;
+        }
+        loaded[next] = texts;
+        return next++;
+    }
+    bool free(Handle handle) override { return loaded.erase(handle) > 0; }
+    std::optional<std::string> loadString(Handle handle, std::uint32_t id, int maxChars) override {
+        auto lib = loaded.find(handle);
+        if (lib == loaded.end()) return std::nullopt;
+        auto it = lib->second.find(id);
+        if (it == lib->second.end()) return std::string();
+        return it->second.substr(0, static_cast<std::size_t>(maxChars - 1));
+    }
+};
+
+class FakeProgramStrings : public ProgramStrings {
+public:
+    std::map<std::uint32_t, std::string> texts{{997, "LE"},
+                                               {998, "Quorvel Lite"},
+                                               {1000, "http://www.example.test/support/"},
+                                               {1001, "http://www.example.test/support/checkupdates.php"},
+                                               {1005, "http://www.example.test/support/software.html"}};
+    std::string get(std::uint32_t id) override { return texts.count(id) ? texts[id] : std::string(); }
+};
+
+class FakeLockDown : public LockDownLibrary {
+public:
+    std::vector<std::string> calls;   // "LockWAllTaskbar 0"
+    void lockW2kSpecialKey(std::int32_t f) override { calls.push_back("LockW2kSpecialKey " + std::to_string(f)); }
+    void lockW98SpecialKey(std::int32_t f) override { calls.push_back("LockW98SpecialKey " + std::to_string(f)); }
+    void lockW2kTaskManager(std::int32_t f) override { calls.push_back("LockW2kTaskManager " + std::to_string(f)); }
+    void lockWAllTaskbar(std::int32_t f) override { calls.push_back("LockWAllTaskbar " + std::to_string(f)); }
+};
+
+// Answers with `text`, `count` and `status`; `loadable` false stands for a missing library.
+class FakeUsbSerial : public UsbSerialLibrary {
+public:
+    std::string text;
+    std::int16_t count = 0;
+    std::int16_t status = 1;
+    std::optional<std::int16_t> reportedLength;   // overrides the length of `text`
+    bool loadable = true;
+    int calls = 0;
+    bool getUSBSerial(char* buffer, std::int16_t& length, std::int16_t& c, std::int16_t& s) override {
+        ++calls;
+        if (!loadable) return false;
+        std::size_t n = std::min<std::size_t>(text.size(), kUsbSerialBufferSize);
+        std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), buffer);
+        length = reportedLength ? *reportedLength : static_cast<std::int16_t>(n);
+        c = count;
+        s = status;
+        return true;
+    }
+    // Builds the device text of the given (vid, pid, serial, manu, prod) records.
+    void setDevices(const std::vector<std::vector<std::string>>& devices) {
+        text.clear();
+        for (auto& d : devices) {
+            text += "<vid>" + d[0] + "</vid><pid>" + d[1] + "</pid><serial>" + d[2] + "</serial><manu>" +
+                    (d.size() > 3 ? d[3] : "") + "</manu><prod>" + (d.size() > 4 ? d[4] : "") + "</prod></device>";
+        }
+        count = static_cast<std::int16_t>(devices.size());
+    }
+};
+
+class FakeSecureDelete : public SecureDeleteLibrary {
+public:
+    FakeFileSystem& fs;
+    bool works = true;
+    std::vector<std::string> calls;
+    explicit FakeSecureDelete(FakeFileSystem& f) : fs(f) {}
+    std::int16_t sDelete(const std::string& path) override {
+        calls.push_back(path);
+        if (works) fs.remove(path);
+        return works ? 1 : 0;
+    }
+};
+
+class FakeHttp : public HttpClient {
+public:
+    std::string body, code = "200", text = "OK";
+    struct Call { std::string url, post; int port; };
+    std::vector<Call> calls;
+    std::string request(const std::string& url, const std::string& post, std::string& statusCode,
+                        std::string& statusText, int port, const std::string&, const std::string&) override {
+        calls.push_back({url, post, port});
+        statusCode = code;
+        statusText = text;
+        return body;
+    }
+};
+
+// A window that remembers what it was asked.
+class FakeView : public View {
+public:
+    struct Control {
+        std::string caption, text;
+        bool enabled = true, visible = true, checked = false;
+        int fontSize = 0, charset = -1, selStart = 0, selLength = 0;
+        int left = 0, top = 0, width = 0, height = 0;
+        std::vector<std::string> items;
+    };
+    struct Timer {
+        bool enabled = false;
+        unsigned interval = 0;
+    };
+    std::map<std::string, Control> controls;
+    std::map<std::string, Timer> timers;
+    std::string focus;
+    bool topMost = false, open = true;
+    std::function<void()> onClose;
+
+    Control& c(const std::string& name) { return controls[name]; }
+    void setCaption(const std::string& n, const std::string& t) override { c(n).caption = t; }
+    std::string caption(const std::string& n) const override { return get(n).caption; }
+    void setEnabled(const std::string& n, bool e) override { c(n).enabled = e; }
+    bool isEnabled(const std::string& n) const override { return get(n).enabled; }
+    void setVisible(const std::string& n, bool v) override { c(n).visible = v; }
+    bool isVisible(const std::string& n) const override { return get(n).visible; }
+    void setFont(const std::string& n, int size, int cs) override {
+        c(n).fontSize = size;
+        c(n).charset = cs;
+    }
+    void setFocus(const std::string& n) override { focus = n; }
+    void setText(const std::string& n, const std::string& t) override {
+        c(n).text = t;
+        if (onTextChanged) onTextChanged(n);
+    }
+    std::string text(const std::string& n) const override { return get(n).text; }
+    int selectionStart(const std::string& n) const override { return get(n).selStart; }
+    int selectionLength(const std::string& n) const override { return get(n).selLength; }
+    void setSelection(const std::string& n, int s, int l) override {
+        c(n).selStart = s;
+        c(n).selLength = l;
+    }
+    void clearItems(const std::string& n) override { c(n).items.clear(); }
+    void addItem(const std::string& n, const std::string& item) override { c(n).items.push_back(item); }
+    void setChecked(const std::string& n, bool v) override { c(n).checked = v; }
+    bool isChecked(const std::string& n) const override { return get(n).checked; }
+    void setTimer(const std::string& n, bool e, unsigned ms) override { timers[n] = {e, ms}; }
+    bool timerEnabled(const std::string& n) const override {
+        auto it = timers.find(n);
+        return it != timers.end() && it->second.enabled;
+    }
+    void move(const std::string& n, int l, int t, int w, int h) override {
+        Control& x = c(n);
+        x.left = l;
+        x.top = t;
+        x.width = w;
+        x.height = h;
+    }
+    void setTopMost() override { topMost = true; }
+    void close() override {
+        if (!open) return;
+        open = false;
+        if (onClose) onClose();
+    }
+    bool isOpen() const override { return open; }
+
+    // Set by the host so that a text change reaches the form, as the real window's would.
+    std::function<void(const std::string&)> onTextChanged;
+
+private:
+    Control get(const std::string& n) const {
+        auto it = controls.find(n);
+        return it == controls.end() ? Control{} : it->second;
+    }
+};
+
+// Shows forms on FakeViews. A modal form runs the script registered for its name while it
+// is "open" (the script may click, type, or make other things happen), then is closed if
+// the script left it open.
+class FakeFormHost : public FormHost {
+public:
+    std::map<std::string, std::function<void(Form&)>> scripts;
+    std::vector<std::string> shown;               // "frmRemind modal", "frmLock modeless"
+    std::map<const Form*, std::unique_ptr<FakeView>> views;
+
+    FakeView& viewOf(const Form& form) { return *views.at(&form); }
+
+    void showModal(Form& form) override {
+        FakeView& view = prepare(form, "modal");
+        if (!view.isOpen()) return;
+        if (auto it = scripts.find(form.name()); it != scripts.end()) it->second(form);
+        view.close();
+    }
+    void showModeless(Form& form) override {
+        FakeView& view = prepare(form, "modeless");
+        if (auto it = scripts.find(form.name()); it != scripts.end() && view.isOpen()) it->second(form);
+    }
+
+private:
+    FakeView& prepare(Form& form, const char* how) {
+        shown.push_back(std::string(form.name()) + " " + how);
+        auto view = std::make_unique<FakeView>();
+        FakeView& ref = *view;
+        views[&form] = std::move(view);
+        ref.onClose = [&form] { form.unload(); };
+        ref.onTextChanged = [&form](const std::string& n) { form.change(n); };
+        form.attach(&ref);
+        form.load();
+        return ref;
+    }
+};
+
+// Every fake wired into one Context, with the program folder on drive F.
+struct FakeWorld {
+    FakeFileSystem fs;
+    FakeMessageBoxes messages;
+    FakeDesktop desktop;
+    FakeShell shell{fs};
+    FakeRegistry registry;
+    FakeClock clock;
+    FakeSystemInfo system;
+    FakeFormHost forms;
+    FakeStringLoader stringLoader{fs};
+    FakeProgramStrings programStrings;
+    FakeLockDown lockDown;
+    FakeUsbSerial usbSerial;
+    FakeSecureDelete secureDelete{fs};
+    FakeHttp http;
+    Context ctx{Services{fs, messages, desktop, shell, registry, clock, system, forms, stringLoader,
+                         programStrings, lockDown, usbSerial, secureDelete, http}};
+
+    static constexpr const char* kFolder = "F:\\Program\\quorvel";
+
+    FakeWorld() {
+        ctx.globals().programFolder = kFolder;
+        ctx.globals().exeName = "quorvel";
+        ctx.globals().languageId = "0409";
+        ctx.globals().charsetSetting = "0";
+        ctx.globals().osCode = -1;
+        fs.mkdir(kFolder);
+    }
+    std::string path(const std::string& name) const { return std::string(kFolder) + "\\" + name; }
+    // Installs language libraries with the given texts and loads them.
+    void loadStrings(const std::map<std::uint32_t, std::string>& lang,
+                     const std::map<std::uint32_t, std::string>& lic = {}) {
+        fs.put(path("langfile" + ctx.globals().languageId + ".dll"), FakeStringLoader::table(lang));
+        fs.put(path("lic" + ctx.globals().languageId + ".dll"), FakeStringLoader::table(lic));
+        ctx.strings().loadLicLibrary();
+        ctx.strings().loadLanguageLibrary();
+    }
+};
+
+}  // namespace qv::test
