@@ -21,6 +21,12 @@ int Context::charset() const {
     return ParseInt16(globals_.charsetSetting, value) ? value : 0;
 }
 
+bool Context::deleteFileSilent(const std::string& path) {
+    std::string p = path;
+    if (!p.empty() && p.back() == '\\') p.pop_back();
+    return services_.shell.deleteSilent(p);
+}
+
 void Context::applyFontRule(View& view, std::initializer_list<const char*> controls) {
     for (const char* control : controls) view.setFont(control, captionFontSize(), charset());
 }

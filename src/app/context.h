@@ -22,6 +22,7 @@ struct Services {
     Desktop& desktop;
     Shell& shell;
     Registry& registry;
+    Drives& drives;
     Clock& clock;
     SystemInfo& system;
     FormHost& forms;
@@ -80,6 +81,8 @@ public:
     int charset() const;
     // Applies the Chinese font rule and the character set to each named control.
     void applyFontRule(View& view, std::initializer_list<const char*> controls);
+    // Deletes a file through the shell: no confirmation, no progress, no recycle bin.
+    bool deleteFileSilent(const std::string& path);
     int message(const std::string& text, const std::string& title, unsigned flags) {
         return services_.messages.show(text, title, flags);
     }

@@ -144,6 +144,16 @@ public:
     virtual std::string executablePath() = 0;
 };
 
+// Drives by letter ("E").
+class Drives {
+public:
+    virtual ~Drives() = default;
+    enum Type : unsigned { Unknown = 0, NoRootDir = 1, Removable = 2, Fixed = 3, Remote = 4, CdRom = 5, RamDisk = 6 };
+    virtual unsigned driveType(char letter) = 0;
+    // True when the drive's medium can be read now.
+    virtual bool isReady(char letter) = 0;
+};
+
 // A loaded resource-only string library.
 class StringLibraryLoader {
 public:

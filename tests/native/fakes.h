@@ -200,6 +200,14 @@ public:
     }
 };
 
+class FakeDrives : public Drives {
+public:
+    std::map<char, unsigned> types;   // missing letters: NoRootDir
+    std::set<char> notReady;
+    unsigned driveType(char letter) override { return types.count(letter) ? types[letter] : NoRootDir; }
+    bool isReady(char letter) override { return types.count(letter) && !notReady.count(letter); }
+};
+
 class FakeClock : public Clock {
 public:
     DateTime t = 1'800'000'000;
@@ -452,6 +460,7 @@ struct FakeWorld {
     FakeDesktop desktop;
     FakeShell shell{fs};
     FakeRegistry registry;
+    FakeDrives drives;
     FakeClock clock;
     FakeSystemInfo system;
     FakeFormHost forms;
@@ -461,7 +470,7 @@ struct FakeWorld {
     FakeUsbSerial usbSerial;
     FakeSecureDelete secureDelete{fs};
     FakeHttp http;
-    Context ctx{Services{fs, messages, desktop, shell, registry, clock, system, forms, stringLoader,
+    Context ctx{Services{fs, messages, desktop, shell, registry, drives, clock, system, forms, stringLoader,
                          programStrings, lockDown, usbSerial, secureDelete, http}};
 
     static constexpr const char* kFolder = "F:\\Program\\quorvel";

@@ -1,0 +1,54 @@
+# Windows build (MinGW-w64): the program, its DLLs, the language libraries, the
+# Windows-side tests and the end-to-end tests.
+
+# The MinGW runtime is linked statically: no libstdc++/libgcc DLL beside the program.
+add_link_options(-static -static-libgcc -static-libstdc++)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+# The program folder as it goes on the USB stick; targets and files that ship are put here.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QV_ARCH win64)
+else()
+  set(QV_ARCH win32)
+endif()
+set(QV_DIST_DIR "${CMAKE_SOURCE_DIR}/dist/${QV_ARCH}/Program/quorvel" CACHE PATH "Shipped program folder")
+file(MAKE_DIRECTORY "${QV_DIST_DIR}")
+# Build outputs of every target land together, so tests find the program and its DLLs.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
+
+# qv_ship(target): copies the target's file into the shipped program folder after each build.
+function(qv_ship target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> "${QV_DIST_DIR}/")
+endfunction()
+
+# qv_ship_file(name path dependency...): copies a generated or source file into the folder.
+function(qv_ship_file name path)
+  get_filename_component(base "${path}" NAME)
+  add_custom_command(OUTPUT "${QV_DIST_DIR}/${base}"
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different "${path}" "${QV_DIST_DIR}/${base}"
+    DEPENDS "${path}" ${ARGN})
+  add_custom_target(${name} ALL DEPENDS "${QV_DIST_DIR}/${base}")
+endfunction()
+
+# A DLL whose exports are undecorated stdcall names, from a .def file beside the sources.
+function(qv_stdcall_dll target def)
+  set_target_properties(${target} PROPERTIES PREFIX "")
+  target_link_options(${target} PRIVATE "${def}" -Wl,--enable-stdcall-fixup -Wl,--kill-at)
+endfunction()
+
+# GoogleTest built for Windows from Debian's sources.
+set(QV_GTEST_SRC /usr/src/googletest/googletest)
+add_library(qv_gtest STATIC ${QV_GTEST_SRC}/src/gtest-all.cc)
+target_include_directories(qv_gtest SYSTEM PUBLIC ${QV_GTEST_SRC}/include PRIVATE ${QV_GTEST_SRC})
+target_compile_options(qv_gtest PRIVATE -w)
+add_library(qv_gtest_main STATIC ${QV_GTEST_SRC}/src/gtest_main.cc)
+target_include_directories(qv_gtest_main SYSTEM PRIVATE ${QV_GTEST_SRC}/include)
+target_link_libraries(qv_gtest_main PUBLIC qv_gtest)
+
+foreach(dir win32 dlls/quorveldll dlls/kvusbserial dlls/securedel lang docs tools/keysim tests/windows tests/e2e)
+  if(EXISTS "${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt")
+    add_subdirectory(${dir})
+  endif()
+endforeach()
