@@ -5,7 +5,7 @@
 set -u
 PKGS=(
   cmake ninja-build g++ make python3
-  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix binutils-mingw-w64
   wine64 xvfb xauth x11-utils imagemagick
   fonts-wqy-microhei
   googletest libgtest-dev libssl-dev

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/form.h"
@@ -15,6 +16,8 @@
 #include "usbkey/usb_serial_library.h"
 
 namespace qv {
+
+class clsBlowfish;
 
 struct Services {
     FileSystem& fs;
@@ -56,6 +59,11 @@ struct Globals {
     std::int16_t fromLockCommand = 0;
     std::int16_t setPasswordDialogOpen = 0;
     bool lockResumedAtStartup = false;
+
+    // The lock dialogs while they are open, so an unlock can close them.
+    Form* setPasswordForm = nullptr;
+    Form* passwordForm = nullptr;
+    Form* shutDownForm = nullptr;
 };
 
 class Context {
@@ -86,11 +94,14 @@ public:
     int message(const std::string& text, const std::string& title, unsigned flags) {
         return services_.messages.show(text, title, flags);
     }
+    // Holder of the process's one cipher object (SharedBlowfish in password/shared_blowfish.h).
+    std::shared_ptr<clsBlowfish>& blowfishSlot() { return blowfish_; }
 
 private:
     Services services_;
     Globals globals_;
     StringLibraries strings_;
+    std::shared_ptr<clsBlowfish> blowfish_;
 };
 
 }  // namespace qv

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qv {
@@ -18,6 +19,8 @@ class ProgramStrings {
 public:
     virtual ~ProgramStrings() = default;
     virtual std::string get(std::uint32_t id) = 0;
+    // The program's resource of type "CUSTOM" with the given id; nothing when absent.
+    virtual std::optional<std::string> customResource(int id) = 0;
 };
 
 // The default title of message boxes: the program's title.

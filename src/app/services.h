@@ -140,6 +140,9 @@ public:
     virtual ~SystemInfo() = default;
     virtual OsVersionInfo version() = 0;
     virtual bool isNTAdmin() = 0;
+    // Claims the program's single-instance name for this logon session; false when an
+    // earlier instance holds it.
+    virtual bool claimSingleInstance() = 0;
     // Full path of the running executable ("F:\Program\quorvel\quorvel.exe").
     virtual std::string executablePath() = 0;
 };

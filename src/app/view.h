@@ -6,8 +6,23 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qv {
+
+// A report-style list view whose rows carry an icon of the window's image list.
+// Rows and columns are numbered from 1; row 0 means "none".
+class ListView {
+public:
+    virtual ~ListView() = default;
+    virtual void addColumn(const std::string& header, int widthTwips) = 0;
+    // Appends a row; `columns` holds the texts of columns 1, 2, ... Returns the row's number.
+    virtual int addRow(int icon, const std::vector<std::string>& columns) = 0;
+    virtual int selectedRow() const = 0;
+    // Empty outside the rows and columns.
+    virtual std::string cell(int row, int column) const = 0;
+    virtual void setCharset(int charset) = 0;
+};
 
 class View {
 public:
@@ -41,6 +56,11 @@ public:
     // Geometry in twips (15 twips a pixel at 96 dpi, scaled with the system's dpi).
     virtual void move(const std::string& control, int left, int top, int width, int height) = 0;
 
+    // The list view control of that name; null when the window has none.
+    virtual ListView* listView(const std::string& control) { return nullptr; }
+
+    // Centres the window on the screen.
+    virtual void centreOnScreen() = 0;
     virtual void setTopMost() = 0;
     // Unloads the window: ends its modal loop, or destroys a modeless window.
     virtual void close() = 0;

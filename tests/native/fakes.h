@@ -222,6 +222,8 @@ public:
     std::string exe = "F:\\Program\\quorvel\\quorvel.exe";
     OsVersionInfo version() override { return os; }
     bool isNTAdmin() override { return admin; }
+    bool otherInstance = false;
+    bool claimSingleInstance() override { return !otherInstance; }
     std::string executablePath() override { return exe; }
 };
 
@@ -272,6 +274,8 @@ public:
                                                {1001, "http://www.example.test/support/checkupdates.php"},
                                                {1005, "http://www.example.test/support/software.html"}};
     std::string get(std::uint32_t id) override { return texts.count(id) ? texts[id] : std::string(); }
+    std::optional<std::string> boxes;   // resource CUSTOM 1
+    std::optional<std::string> customResource(int id) override { return id == 1 ? boxes : std::nullopt; }
 };
 
 class FakeLockDown : public LockDownLibrary {
@@ -340,6 +344,36 @@ public:
     }
 };
 
+// A list view that keeps its columns and rows; the test picks the selected row.
+class FakeListView : public ListView {
+public:
+    struct Column {
+        std::string header;
+        int width;
+    };
+    struct Row {
+        int icon;
+        std::vector<std::string> cells;
+    };
+    std::vector<Column> columns;
+    std::vector<Row> rows;
+    int selected = 0;
+    int charset = -1;
+    void addColumn(const std::string& header, int width) override { columns.push_back({header, width}); }
+    int addRow(int icon, const std::vector<std::string>& cells) override {
+        rows.push_back({icon, cells});
+        return static_cast<int>(rows.size());
+    }
+    int selectedRow() const override { return selected; }
+    std::string cell(int row, int column) const override {
+        if (row < 1 || row > static_cast<int>(rows.size())) return {};
+        const auto& cells = rows[static_cast<std::size_t>(row - 1)].cells;
+        return column < 1 || column > static_cast<int>(cells.size()) ? std::string()
+                                                                     : cells[static_cast<std::size_t>(column - 1)];
+    }
+    void setCharset(int cs) override { charset = cs; }
+};
+
 // A window that remembers what it was asked.
 class FakeView : public View {
 public:
@@ -373,6 +407,7 @@ public:
     }
     void setFocus(const std::string& n) override { focus = n; }
     void setText(const std::string& n, const std::string& t) override {
+        if (c(n).text == t) return;   // an unchanged text raises no change event
         c(n).text = t;
         if (onTextChanged) onTextChanged(n);
     }
@@ -399,6 +434,10 @@ public:
         x.width = w;
         x.height = h;
     }
+    int centred = 0;
+    void centreOnScreen() override { ++centred; }
+    std::map<std::string, FakeListView> listViews;
+    ListView* listView(const std::string& n) override { return &listViews[n]; }
     void setTopMost() override { topMost = true; }
     void close() override {
         if (!open) return;

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: native unit tests (ASan/UBSan), the string-table
+# check, the Windows-side tests and the end-to-end tests under Wine.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh || { echo "build failed"; exit 1; }
+source scripts/wine-env.sh
+status=0
+passed=0
+failed=0
+run() {
+  local name=$1; shift
+  echo "=== $name"
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; echo "FAILED: $name"; fi
+}
+
+run "native unit tests" ctest --test-dir build/native --output-on-failure -j"$(nproc)"
+run "string tables" python3 tools/check_strings.py
+
+bin=build/win-x86_64/bin
+prefix=$PWD/build/wine-test/prefix
+stick=$PWD/build/wine-test/stick
+qv_wine_prefix "$prefix" "$stick"
+export QV_DIST=$(qv_winpath dist/win64/Program/quorvel)
+export QV_BIN=$(qv_winpath "$bin")
+for exe in "$bin"/qv_win_*.exe "$bin"/qv_e2e_*.exe; do
+  [ -e "$exe" ] || continue
+  run "$(basename "$exe")" timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" "$WINE" "$exe"
+done
+"$WINESERVER" -k 2>/dev/null || true
+echo "$passed passed, $failed failed"
+exit $status

@@ -1,0 +1,25 @@
+# Sourced by the scripts that run the program under Wine.
+# qv_wine_prefix PREFIX STICK: makes (once) a Wine prefix whose drive F: is the folder STICK,
+# seen by the program as a removable drive, as a USB stick would be.
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer prompts in a fresh prefix.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+WINE=${WINE:-$(command -v wine64 || echo /usr/lib/wine/wine64)}
+WINESERVER=${WINESERVER:-$(command -v wineserver || echo /usr/lib/wine/wineserver)}
+export WINE WINESERVER
+
+qv_wine_prefix() {
+  local prefix=$1 stick=$2
+  mkdir -p "$stick"
+  export WINEPREFIX=$prefix
+  if [ ! -f "$prefix/system.reg" ]; then
+    mkdir -p "$prefix"
+    "$WINE" wineboot -i >/dev/null 2>&1 || true
+    "$WINE" reg add 'HKLM\Software\Wine\Drives' /v f: /d floppy /f >/dev/null 2>&1
+    "$WINESERVER" -w 2>/dev/null || true
+  fi
+  ln -sfn "$(cd "$stick" && pwd)" "$prefix/dosdevices/f:"
+}
+
+# A Windows path for a Linux path, through Wine's Z: drive.
+qv_winpath() { echo "Z:$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" | tr / '\\'; }

@@ -1,0 +1,19 @@
+// The password store: one password per USB key identity, kept enciphered in pass.st and
+// deciphered into pass.ini only for the length of one call.
+#pragma once
+
+#include <string>
+
+#include "app/context.h"
+
+namespace qv {
+
+// The password stored for `usbKeyId` (identities compared trimmed, case-sensitively), as
+// stored; empty when there is no store, no entry, or any failure. Shows nothing.
+std::string GetPassword(Context& ctx, const std::string& usbKeyId);
+// Stores `newPassword` for the key in ctx.globals().lockUSBKeyId, replacing that key's
+// entry or appending one. False when an INI write failed or an error occurred; the user
+// has then been told in a message box.
+bool SavePassword(Context& ctx, const std::string& newPassword);
+
+}  // namespace qv

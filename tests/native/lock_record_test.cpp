@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include "app/lock_record.h"
+#include "app/record_encoding.h"
+#include "fakes.h"
+
+using namespace qv;
+using namespace qv::test;
+
+namespace {
+
+const std::string kUser98 = "C:\\WINDOWS\\Start Menu\\Programs\\StartUp";
+const std::string kAll98 = "C:\\WINDOWS\\All Users\\Start Menu\\Programs\\StartUp\\";
+const std::string kUserXP = "C:\\Documents and Settings\\ann\\Start Menu\\Programs\\Startup";
+const std::string kRunPath = std::to_string(0x80000002u) + "\\" + kRunKey + "\\" + kRunValueName;
+
+struct RecordWorld : FakeWorld {
+    RecordWorld(std::int16_t os, const std::string& startup) {
+        ctx.globals().osCode = os;
+        ctx.globals().lockDriveLetter = "E";
+        ctx.globals().lockUSBKeyId = "0781557104B1D19A";
+        shell.startup = startup;
+        if (!startup.empty()) fs.mkdir(startup);
+        fs.put(path("SCQuorvel.lnk"), "LNK");
+    }
+};
+
+}  // namespace
+
+TEST(LockRecord, WritesExactRecordFilesAndNoAutostartOnXP) {
+    RecordWorld w(-1, kUserXP);
+    w.fs.put(w.path("tplockts.ini"), "[Old]\r\nx=1\r\n");   // stale file is replaced, not merged
+    WriteLockIni(w.ctx);
+    EXPECT_EQ(w.fs.get(w.path("tplockts.ini")),
+              "[LVantrel]\r\nLVantrelA=269\r\nLVantrelC=" + EncodeDigitText("VantrelLockEnable") + "\r\n");
+    EXPECT_EQ(w.fs.get(w.path("tpserial1.dat")), EncodeDigitText("0781557104B1D19A") + "\r\n");
+    const std::string second = w.fs.get(w.path("tpserial2.dat"));
+    ASSERT_GE(second.size(), 2u);
+    EXPECT_EQ(second.substr(second.size() - 2), "\r\n");
+    EXPECT_EQ(second.find_first_of("\r\n"), second.size() - 2);
+    EXPECT_FALSE(w.fs.has(kUserXP + "\\SCQuorvel.lnk"));
+    EXPECT_TRUE(w.registry.values.empty());
+
+    LockRecord r = ReadLockRecord(w.ctx);
+    EXPECT_TRUE(r.complete && r.markerOk && r.secondCopyInsideFirst);
+    EXPECT_EQ(r.driveLetter, "E");
+    EXPECT_EQ(r.keyId, "0781557104B1D19A");
+}
+
+TEST(LockRecord, Win98WritesAndRemovesShortcutsAndRunValue) {
+    for (std::int16_t os : {3, 4}) {
+        RecordWorld w(os, kUser98);
+        w.fs.mkdir(kAll98, AttrDirectory | AttrHidden | AttrSystem | AttrReadOnly);
+        w.fs.put(kUser98 + "\\SCQuorvel.lnk", "OLD", AttrHidden | AttrSystem);
+        WriteLockIni(w.ctx);
+        EXPECT_EQ(w.secureDelete.calls, std::vector<std::string>{kUser98 + "\\SCQuorvel.lnk"});
+        EXPECT_EQ(w.fs.get(kUser98 + "\\SCQuorvel.lnk"), "LNK");
+        EXPECT_EQ(w.fs.get(kAll98 + "SCQuorvel.lnk"), "LNK");
+        ASSERT_TRUE(w.registry.values.count(kRunPath));
+        EXPECT_EQ(w.registry.values[kRunPath].data, "F:\\Program\\quorvel\\quorvel");
+
+        w.fs.put(w.path("tlochg.dat"), "x", AttrHidden | AttrReadOnly);
+        DelLockIni(w.ctx);
+        for (const char* name : {"tplockts.ini", "tlochg.dat", "tpserial1.dat", "tpserial2.dat"})
+            EXPECT_FALSE(w.fs.has(w.path(name))) << name;
+        EXPECT_FALSE(w.fs.has(kUser98 + "\\SCQuorvel.lnk"));
+        EXPECT_FALSE(w.fs.has(kAll98 + "SCQuorvel.lnk"));
+        EXPECT_TRUE(w.registry.values.empty());
+        EXPECT_TRUE(w.fs.has(w.path("SCQuorvel.lnk")));
+    }
+}
+
+TEST(LockRecord, AllUsersShortcutOnlyWhenTheDerivedFolderExists) {
+    struct Case { std::string user; bool makeAll; std::string allUsersLnk; };
+    const Case cases[] = {
+        {kUser98, false, ""},                                    // folder missing
+        {"C:\\WINDOWS\\StartUp", true, ""},                      // three parts: nothing derived
+        {"C:\\A\\B\\C\\", true, "C:\\A\\All Users\\B\\C\\SCQuorvel.lnk"},
+    };
+    for (const Case& c : cases) {
+        RecordWorld w(3, c.user);
+        if (c.makeAll) w.fs.mkdir("C:\\A\\All Users\\B\\C");
+        WriteLockIni(w.ctx);
+        std::size_t lnks = 0;
+        for (auto& [name, entry] : w.fs.files) lnks += name.ends_with("SCQuorvel.lnk");
+        EXPECT_EQ(lnks, c.allUsersLnk.empty() ? 2u : 3u) << c.user;
+        if (!c.allUsersLnk.empty()) {
+            EXPECT_TRUE(w.fs.has(c.allUsersLnk));
+        }
+        EXPECT_TRUE(w.registry.values.count(kRunPath)) << c.user;
+    }
+}
+
+TEST(LockRecord, AllUsersDerivation) {
+    const std::pair<std::string, std::string> cases[] = {
+        {kUser98, kAll98},
+        {kUser98 + "\\", kAll98},
+        {"C:\\A\\B\\C", "C:\\A\\All Users\\B\\C\\"},
+        {"C:\\A\\B", ""},
+        {"C:", ""},
+        {"", ""},
+    };
+    for (auto& [user, all] : cases) EXPECT_EQ(AllUsersStartupFolder(user), all) << user;
+    RecordWorld w(3, kUser98);
+    w.fs.put("C:\\WINDOWS\\All Users\\Start Menu\\Programs\\StartUp", "a file, not a folder");
+    EXPECT_EQ(ExistingAllUsersStartupFolder(w.ctx, kUser98), "");
+}
+
+TEST(LockRecord, OtherSystemsRemoveOnlyTheUserShortcut) {
+    RecordWorld w(-1, kUserXP);
+    w.fs.put(kUserXP + "\\SCQuorvel.lnk", "LNK", AttrHidden | AttrReadOnly);
+    w.registry.values[kRunPath] = {1, "kept"};
+    WriteLockIni(w.ctx);
+    DelLockIni(w.ctx);
+    EXPECT_FALSE(w.fs.has(kUserXP + "\\SCQuorvel.lnk"));
+    EXPECT_FALSE(w.fs.has(w.path("tpserial1.dat")));
+    EXPECT_EQ(w.registry.values[kRunPath].data, "kept");
+}
+
+TEST(LockRecord, NoStartupFolderStopsAfterTheRecordFiles) {
+    RecordWorld w(3, "");
+    WriteLockIni(w.ctx);
+    EXPECT_TRUE(w.fs.has(w.path("tpserial2.dat")));
+    EXPECT_TRUE(w.registry.values.empty());
+    w.registry.values[kRunPath] = {1, "kept"};
+    DelLockIni(w.ctx);
+    EXPECT_FALSE(w.fs.has(w.path("tpserial2.dat")));
+    EXPECT_EQ(w.registry.values.size(), 1u);
+}
+
+TEST(LockRecord, FailedStepsDoNotStopTheNextOnes) {
+    RecordWorld w(3, kUser98);
+    w.fs.failWrites = {w.path("tplockts.ini"), w.path("tpserial1.dat")};
+    WriteLockIni(w.ctx);
+    EXPECT_TRUE(w.fs.has(w.path("tpserial2.dat")));
+    EXPECT_TRUE(w.fs.has(kUser98 + "\\SCQuorvel.lnk"));
+    EXPECT_TRUE(w.registry.values.count(kRunPath));
+}
+
+TEST(LockRecord, DeleteWithNothingPresentChangesNothing) {
+    for (std::int16_t os : {-1, 3}) {
+        RecordWorld w(os, kUser98);
+        w.fs.mkdir(kAll98);
+        auto before = w.fs.files;
+        DelLockIni(w.ctx);
+        EXPECT_EQ(w.fs.files.size(), before.size());
+        EXPECT_TRUE(w.fs.log.empty());
+        EXPECT_TRUE(w.registry.values.empty());
+        EXPECT_TRUE(w.secureDelete.calls.empty());
+    }
+}
+
+TEST(LockRecord, SecureDeleteFallsBackToAPlainDelete) {
+    RecordWorld w(3, kUser98);
+    w.secureDelete.works = false;
+    w.fs.put("C:\\t.lnk", "old", AttrSystem);
+    EXPECT_EQ(SecureDelete(w.ctx, "C:\\t.lnk"), 0);
+    EXPECT_FALSE(w.fs.has("C:\\t.lnk"));
+    w.fs.mkdir("C:\\dir.lnk");
+    CopyFileSilent(w.ctx, w.path("SCQuorvel.lnk"), "C:\\dir.lnk");
+    EXPECT_EQ(w.secureDelete.calls.size(), 1u);   // a folder in the way is never deleted
+    EXPECT_TRUE(w.fs.folders.count("C:\\dir.lnk"));
+}
+
+TEST(LockRecord, ReadingDamagedRecords) {
+    struct Case { const char* what; std::string ini, s1, s2; bool complete, marker, inside; std::string key; };
+    const std::string ini = "[LVantrel]\r\nLVantrelA=269\r\nLVantrelC=" + EncodeDigitText("VantrelLockEnable") + "\r\n";
+    const std::string s1 = EncodeDigitText("ABCDEF") + "\r\n";
+    const Case cases[] = {
+        {"serial2 missing", ini, s1, "", false, false, false, ""},
+        {"substring", ini, s1, EncodeOffsetText("CDE", 40) + "\r\nrest", true, true, true, "ABCDEF"},
+        {"not inside", ini, s1, EncodeOffsetText("XYZ") + "\r\n", true, true, false, "ABCDEF"},
+        {"wrong marker", "[LVantrel]\r\nLVantrelC=269\r\n", s1, EncodeOffsetText("A"), true, false, true, "ABCDEF"},
+        {"empty identity", ini, "\r\n", EncodeOffsetText(""), true, true, false, ""},
+        {"garbage", "garbage", "265266x9", "zz", true, false, true, "AB"},
+    };
+    for (const Case& c : cases) {
+        FakeWorld w;
+        w.fs.put(w.path("tplockts.ini"), c.ini, AttrHidden);
+        w.fs.put(w.path("tpserial1.dat"), c.s1, AttrReadOnly);
+        if (!c.s2.empty()) w.fs.put(w.path("tpserial2.dat"), c.s2);
+        LockRecord r = ReadLockRecord(w.ctx);
+        EXPECT_EQ(r.complete, c.complete) << c.what;
+        EXPECT_EQ(r.markerOk, c.marker) << c.what;
+        EXPECT_EQ(r.secondCopyInsideFirst, c.inside) << c.what;
+        EXPECT_EQ(r.keyId, c.key) << c.what;
+    }
+}

@@ -1,0 +1,196 @@
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "app/ini_file.h"
+#include "fakes.h"
+#include "password/blowfish.h"
+#include "password/box_table.h"
+#include "password/cipher_key.h"
+#include "password/password_store.h"
+
+namespace qv {
+namespace {
+
+using test::FakeWorld;
+
+std::string BoxFile() {
+    std::ifstream in(std::string(QV_SOURCE_DIR) + "/src/password/blowfish_initial_boxes.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    return BuildBoxFile(text.str());
+}
+
+struct StoreWorld : FakeWorld {
+    const std::string store = path("pass.st");
+    const std::string plain = path("pass.ini");
+
+    StoreWorld() { fs.put(path("bf.dat"), BoxFile()); }
+    // Enciphers the given plain INI text into pass.st, as an earlier run would have.
+    void putStore(const std::string& ini) {
+        const std::string scratch = path("scratch.ini");
+        fs.put(scratch, ini);
+        clsBlowfish bf(fs, kFolder);
+        bf.sInitBF(kCipherKey);
+        bf.sFileEncrypt(scratch, store);
+        fs.remove(scratch);
+    }
+    // A value of the deciphered store.
+    std::string stored(const std::string& section, const std::string& key) {
+        const std::string scratch = path("scratch.ini");
+        clsBlowfish bf(fs, kFolder);
+        bf.sInitBF(kCipherKey);
+        bf.sFileDecrypt(store, scratch);
+        std::string value = ReadIni(fs, section, key, "<none>", scratch);
+        fs.remove(scratch);
+        return value;
+    }
+    bool save(const std::string& keyId, const std::string& password) {
+        ctx.globals().lockUSBKeyId = keyId;
+        return SavePassword(ctx, password);
+    }
+    bool leftovers() const { return fs.has(plain) || fs.has(store + ".new") || fs.has(plain + ".new"); }
+};
+
+TEST(PasswordStore, NoStoreThenFirstSave) {
+    StoreWorld w;
+    EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "");
+    EXPECT_TRUE(w.save("KEY1", "correct horse"));
+    EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "1");
+    EXPECT_EQ(w.stored("Pass1", "PassSerial"), "KEY1");
+    EXPECT_EQ(w.stored("Pass1", "Password"), "correct horse");
+    EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "correct horse");
+    EXPECT_TRUE(w.messages.shown.empty());
+    EXPECT_FALSE(w.leftovers());
+}
+
+TEST(PasswordStore, ReplacesOnlyThatKeysPassword) {
+    StoreWorld w;
+    ASSERT_TRUE(w.save("KEY1", "first one"));
+    ASSERT_TRUE(w.save("KEY2", "other key"));
+    ASSERT_TRUE(w.save("KEY1", "second one"));
+    EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "2");
+    EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "second one");
+    EXPECT_EQ(GetPassword(w.ctx, "KEY2"), "other key");
+    EXPECT_EQ(w.stored("Pass2", "PassSerial"), "KEY2");
+    EXPECT_EQ(w.stored("Pass3", "PassSerial"), "<none>");
+    EXPECT_FALSE(w.leftovers());
+}
+
+TEST(PasswordStore, IdentitiesAreTrimmedButCaseSensitive) {
+    StoreWorld w;
+    w.putStore("[PassCnt]\r\nPassCnt=2\r\n[Pass1]\r\nPassSerial=AbC1  \r\nPassword=spaced\r\n"
+               "[Pass2]\r\nPassSerial=XYZ\r\nPassword=other\r\n");
+    EXPECT_EQ(GetPassword(w.ctx, "AbC1"), "spaced");
+    EXPECT_EQ(GetPassword(w.ctx, "  AbC1 "), "spaced");
+    EXPECT_EQ(GetPassword(w.ctx, "ABC1"), "");
+    EXPECT_EQ(GetPassword(w.ctx, "xyz"), "");
+
+    ASSERT_TRUE(w.save("AbC1", "new"));      // same key, trailing spaces stored
+    EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "2");
+    ASSERT_TRUE(w.save("abc1", "lower"));    // a different key
+    EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "3");
+    EXPECT_EQ(GetPassword(w.ctx, "AbC1"), "new");
+    EXPECT_EQ(GetPassword(w.ctx, "abc1"), "lower");
+}
+
+TEST(PasswordStore, CountValues) {
+    struct Case { const char* count; const char* found; };
+    for (const Case& c : {Case{"3", "third"}, Case{" 3 ", "third"}, Case{"0003", "third"}, Case{"2", ""},
+                          Case{"abc", ""}, Case{"1 2", ""}, Case{"", ""}, Case{"-3", ""}, Case{"99999", ""}}) {
+        StoreWorld w;
+        w.putStore(std::string("[PassCnt]\r\nPassCnt=") + c.count + "\r\n[Pass1]\r\nPassSerial=A\r\nPassword=first\r\n" +
+                   "[Pass3]\r\nPassSerial=C\r\nPassword=third\r\n");
+        EXPECT_EQ(GetPassword(w.ctx, "C"), c.found) << c.count;
+        EXPECT_FALSE(w.leftovers()) << c.count;
+    }
+    // A count that is not a number starts the store over at entry 1.
+    StoreWorld w;
+    w.putStore("[PassCnt]\r\nPassCnt=x1\r\n[Pass1]\r\nPassSerial=A\r\nPassword=first\r\n"
+               "[Pass2]\r\nPassSerial=B\r\nPassword=second\r\n");
+    ASSERT_TRUE(w.save("C", "third"));
+    EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "1");
+    EXPECT_EQ(w.stored("Pass1", "PassSerial"), "C");
+    EXPECT_EQ(w.stored("Pass2", "Password"), "second");
+    EXPECT_EQ(GetPassword(w.ctx, "B"), "");
+}
+
+TEST(PasswordStore, StalePlainFileIsDeletedFirst) {
+    const std::string stale = "[PassCnt]\r\nPassCnt=1\r\n[Pass1]\r\nPassSerial=K\r\nPassword=stale\r\n";
+    StoreWorld w;
+    w.fs.put(w.plain, stale);
+    EXPECT_EQ(GetPassword(w.ctx, "K"), "");
+    EXPECT_FALSE(w.fs.has(w.plain));
+    EXPECT_EQ(w.fs.log.front(), "remove " + w.plain);
+
+    w.fs.put(w.plain, stale);
+    ASSERT_TRUE(w.save("NEW", "fresh"));
+    EXPECT_EQ(w.stored("Pass1", "PassSerial"), "NEW");
+    EXPECT_EQ(GetPassword(w.ctx, "K"), "");
+    EXPECT_FALSE(w.leftovers());
+}
+
+TEST(PasswordStore, FailedReplaceKeepsTheOldStore) {
+    StoreWorld w;
+    ASSERT_TRUE(w.save("KEY1", "old password"));
+    w.fs.failWrites.insert(w.store);
+    EXPECT_FALSE(w.save("KEY1", "new password"));
+    ASSERT_EQ(w.messages.shown.size(), 1u);
+    EXPECT_EQ(w.messages.last().text, "Error: Path/File access error");
+    EXPECT_EQ(w.messages.last().title, "Error");
+    EXPECT_EQ(w.messages.last().flags, MbOk | MbIconCritical);
+    EXPECT_FALSE(w.leftovers());
+    w.fs.failWrites.clear();
+    EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "old password");
+}
+
+TEST(PasswordStore, IniWriteFailuresAreEachReported) {
+    StoreWorld w;
+    w.fs.failWrites.insert(w.plain);
+    EXPECT_FALSE(w.save("KEY1", "pw"));
+    std::vector<std::string> texts;
+    for (const auto& m : w.messages.shown) {
+        texts.push_back(m.text);
+        EXPECT_EQ(m.flags, MbOk | MbIconCritical);
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"Failed to write Pass(PassCnt) file.", "Failed to write Pass(PassSerial) file.",
+                                               "Failed to write Pass(Password) file.", "Error: Source file is not found"}));
+    EXPECT_EQ(w.messages.shown[0].title, kAppTitle);
+    EXPECT_EQ(w.messages.shown[3].title, "Error");
+    EXPECT_FALSE(w.fs.has(w.store));
+    EXPECT_FALSE(w.leftovers());
+}
+
+TEST(PasswordStore, BrokenCipherFilesFailQuietlyOnReadAndLoudlyOnWrite) {
+    struct Case { const char* name; std::function<void(StoreWorld&)> breakIt; const char* error; };
+    for (const Case& c : {Case{"no bf.dat", [](StoreWorld& w) { w.fs.remove(w.path("bf.dat")); }, "Error: bf.dat not found"},
+                          Case{"damaged store", [](StoreWorld& w) { w.fs.put(w.store, std::string("\xff\xff\xff\xff", 4) + std::string(8, 'x')); },
+                               "Error: Enciphered file is damaged"},
+                          Case{"huge count", [](StoreWorld& w) { w.putStore("[PassCnt]\r\nPassCnt=40000\r\n"); }, "Error: Overflow"}}) {
+        StoreWorld w;
+        ASSERT_TRUE(w.save("KEY1", "kept"));
+        c.breakIt(w);
+        const std::string before = w.fs.get(w.store);
+        EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "") << c.name;
+        EXPECT_TRUE(w.messages.shown.empty()) << c.name;
+        EXPECT_FALSE(w.save("KEY1", "changed")) << c.name;
+        ASSERT_EQ(w.messages.shown.size(), 1u) << c.name;
+        EXPECT_EQ(w.messages.last().text, c.error);
+        EXPECT_EQ(w.messages.last().title, "Error");
+        EXPECT_EQ(w.fs.get(w.store), before) << c.name;
+        EXPECT_FALSE(w.leftovers()) << c.name;
+    }
+}
+
+TEST(PasswordStore, OneSharedCipherObject) {
+    StoreWorld w;
+    ASSERT_TRUE(w.save("KEY1", "pw"));
+    auto first = w.ctx.blowfishSlot();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "pw");
+    EXPECT_EQ(w.ctx.blowfishSlot(), first);
+}
+
+}  // namespace
+}  // namespace qv

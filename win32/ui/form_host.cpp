@@ -1,0 +1,158 @@
+#include "ui/form_host.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "resources/resource_ids.h"
+
+namespace qv::win {
+
+namespace {
+
+int TemplateOf(const char* formName) {
+    static const std::map<std::string, int> templates = {
+        {"frmMain", IDD_frmMain},           {"frmprogress", IDD_frmprogress},
+        {"frmSelectUSBLock", IDD_frmSelectUSBLock}, {"frmAbout", IDD_frmAbout},
+        {"frmcheckupdate", IDD_frmcheckupdate}, {"frmPassword", IDD_frmPassword},
+        {"frmSetPassword", IDD_frmSetPassword}, {"frmRemindTime", IDD_frmRemindTime},
+        {"frmRemind", IDD_frmRemind},       {"frmSetTimer", IDD_frmSetTimer},
+        {"frmShutDown", IDD_frmShutDown},   {"frmLock", IDD_frmLock},
+    };
+    auto it = templates.find(formName);
+    return it == templates.end() ? 0 : it->second;
+}
+
+bool IsLink(int id) { return id == IDC_lbChangeSetting || id == IDC_lburl; }
+
+}  // namespace
+
+Win32FormHost& FormHostOf() {
+    static Win32FormHost host;
+    return host;
+}
+
+void RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefDlgProcA;
+    wc.cbWndExtra = DLGWINDOWEXTRA;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kMainWindowClass;
+    RegisterClassExA(&wc);
+}
+
+HWND Win32FormHost::mainWindow() const { return FindWindowA(kMainWindowClass, nullptr); }
+
+void Win32FormHost::showModal(Form& form) {
+    DialogView view(form, true);
+    form.attach(&view);
+    HWND owner = GetActiveWindow();
+    if (!owner) owner = mainWindow();
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(TemplateOf(form.name())), owner,
+                    DialogView::DialogProc, reinterpret_cast<LPARAM>(&view));
+    form.attach(nullptr);
+}
+
+void Win32FormHost::showModeless(Form& form) {
+    auto view = std::make_unique<DialogView>(form, false);
+    DialogView* raw = view.get();
+    views_.push_back(std::move(view));
+    form.attach(raw);
+    modeless_.push_back(raw);
+    HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(TemplateOf(form.name())), nullptr,
+                                   DialogView::DialogProc, reinterpret_cast<LPARAM>(raw));
+    if (hwnd && raw->isOpen()) ShowWindow(hwnd, SW_SHOW);
+}
+
+void Win32FormHost::prepare(DialogView& view) {
+    HWND hwnd = view.hwnd();
+    SendMessageA(hwnd, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))));
+    if (std::strcmp(view.form().name(), "frmMain") == 0) {
+        HWND status = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_StatusBar)),
+                                      GetModuleHandleA(nullptr), nullptr);
+        // Make room for the status bar below the frames.
+        RECT bar{}, window{};
+        GetWindowRect(status, &bar);
+        GetWindowRect(hwnd, &window);
+        SetWindowPos(hwnd, nullptr, 0, 0, window.right - window.left,
+                     window.bottom - window.top + (bar.bottom - bar.top), SWP_NOMOVE | SWP_NOZORDER);
+        SendMessageA(status, WM_SIZE, 0, 0);
+    }
+    for (int id : {IDC_lbChangeSetting, IDC_lburl}) {
+        HWND link = GetDlgItem(hwnd, id);
+        if (!link) continue;
+        if (!linkFont_) {
+            LOGFONTA lf{};
+            GetObjectA(reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+            lf.lfUnderline = TRUE;
+            linkFont_ = CreateFontIndirectA(&lf);
+        }
+        SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+    }
+}
+
+INT_PTR Win32FormHost::paint(DialogView&, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CTLCOLORSTATIC && IsLink(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)))) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, RGB(0, 0, 204));
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    if (message == WM_SETCURSOR && IsLink(GetDlgCtrlID(reinterpret_cast<HWND>(wParam)))) {
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+        SetWindowLongPtrA(reinterpret_cast<HWND>(GetParent(reinterpret_cast<HWND>(wParam))), DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void Win32FormHost::released(DialogView& view) {
+    if (view.form().attached() && &view.form().view() == &view) view.form().attach(nullptr);
+    auto it = std::find(modeless_.begin(), modeless_.end(), &view);
+    if (it == modeless_.end()) return;
+    modeless_.erase(it);
+    if (modeless_.empty() && loopRunning_) PostQuitMessage(0);
+}
+
+bool Win32FormHost::dispatchToDialog(MSG& msg) {
+    for (DialogView* view : modeless_) {
+        if (view->hwnd() && IsDialogMessageA(view->hwnd(), &msg)) return true;
+    }
+    return false;
+}
+
+void Win32FormHost::runMessageLoop() {
+    if (modeless_.empty()) return;
+    loopRunning_ = true;
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (dispatchToDialog(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    loopRunning_ = false;
+}
+
+void Win32FormHost::pumpPending() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (dispatchToDialog(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+}  // namespace qv::win

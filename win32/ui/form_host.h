@@ -1,0 +1,46 @@
+// Shows forms as dialogs made from resource templates, and runs the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/form.h"
+#include "ui/dialog_view.h"
+
+namespace qv::win {
+
+class Win32FormHost : public FormHost {
+public:
+    void showModal(Form& form) override;
+    void showModeless(Form& form) override;
+
+    // Runs until no modeless window is left.
+    void runMessageLoop();
+    // Lets pending messages run (the program's DoEvents).
+    void pumpPending();
+
+    // Called by the views.
+    void prepare(DialogView& view);
+    void released(DialogView& view);
+    INT_PTR paint(DialogView& view, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND mainWindow() const;
+
+private:
+    bool dispatchToDialog(MSG& msg);
+
+    std::vector<DialogView*> modeless_;
+    std::vector<std::unique_ptr<DialogView>> views_;
+    bool loopRunning_ = false;
+    HFONT linkFont_ = nullptr;
+};
+
+Win32FormHost& FormHostOf();
+
+// The main window's class name, which the shell notifications and tools look for.
+inline constexpr const char* kMainWindowClass = "QuorvelMainWindow";
+void RegisterMainWindowClass(HINSTANCE instance);
+
+}  // namespace qv::win
