@@ -23,10 +23,21 @@ stick=$PWD/build/wine-test/stick
 qv_wine_prefix "$prefix" "$stick"
 export QV_DIST=$(qv_winpath dist/win64/Program/quorvel)
 export QV_BIN=$(qv_winpath "$bin")
-for exe in "$bin"/qv_win_*.exe "$bin"/qv_e2e_*.exe; do
+xrun() { timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" "$WINE" "$@"; }
+for exe in "$bin"/qv_win_*.exe; do
   [ -e "$exe" ] || continue
-  run "$(basename "$exe")" timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" "$WINE" "$exe"
+  run "$(basename "$exe")" xrun "$exe"
 done
+run "end-to-end" xrun "$bin/qv_e2e_tests.exe"
+# The Chinese captions, under the matching locales (Wine takes its code page from them).
+export LOCPATH=$PWD/build/locales
+mkdir -p "$LOCPATH"
+for loc in zh_CN zh_TW; do
+  [ -d "$LOCPATH/$loc.UTF-8" ] || localedef -i $loc -f UTF-8 "$LOCPATH/$loc.UTF-8" 2>/dev/null || true
+done
+LC_ALL=zh_CN.UTF-8 run "end-to-end, Simplified Chinese" xrun "$bin/qv_e2e_tests.exe" --gtest_filter='*0804*'
+LC_ALL=zh_TW.UTF-8 run "end-to-end, Traditional Chinese" xrun "$bin/qv_e2e_tests.exe" --gtest_filter='*0404*'
+unset LOCPATH
 "$WINESERVER" -k 2>/dev/null || true
 echo "$passed passed, $failed failed"
 exit $status

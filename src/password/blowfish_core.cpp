@@ -1,6 +1,5 @@
 #include "password/blowfish_core.h"
 
-#include "password/box_table.h"
 
 namespace qv {
 

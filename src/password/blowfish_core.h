@@ -18,7 +18,7 @@ enum class BoxOrder {
 
 class BlowfishCore {
 public:
-    // P and S from the first kBoxFileSize bytes of `boxFile` (the caller checks the size).
+    // P and S from the first 4,168 bytes of `boxFile` (the caller checks the size).
     void loadBoxes(std::string_view boxFile, BoxOrder order);
     // Mixes a non-empty key into the loaded boxes (the key schedule).
     void mixKey(std::string_view key);

@@ -1,0 +1,302 @@
+#include "driver.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+namespace qv::e2e {
+
+std::string FolderPath(const std::string& name) { return std::string(kFolder) + "\\" + name; }
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string data;
+    char buffer[8192];
+    DWORD got = 0;
+    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got) data.append(buffer, got);
+    CloseHandle(f);
+    return data;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& data) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + path);
+    DWORD written = 0;
+    WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+    CloseHandle(f);
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void DeleteFileIfPresent(const std::string& path) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
+namespace {
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) throw std::runtime_error(std::string("environment variable missing: ") + name);
+    return value;
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = folder + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+            else DeleteFileIfPresent(path);
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+void CopyFolder(const std::string& from, const std::string& to) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((from + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) throw std::runtime_error("nothing to copy in " + from);
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        CopyFileA((from + "\\" + data.cFileName).c_str(), (to + "\\" + data.cFileName).c_str(), FALSE);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+}  // namespace
+
+void PrepareProgramFolder(bool simulatedUsb) {
+    RemoveTree(kFolder);
+    CreateDirectoryA("F:\\Program", nullptr);
+    if (!CreateDirectoryA(kFolder, nullptr)) throw std::runtime_error("cannot create the program folder on F:");
+    CopyFolder(Env("QV_DIST"), kFolder);
+    if (simulatedUsb) CopyFileA((Env("QV_BIN") + "\\sim\\KvUSBSerial.DLL").c_str(), FolderPath("KvUSBSerial.DLL").c_str(), FALSE);
+}
+
+bool WaitFor(const std::function<bool()>& condition, Millis timeout) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+Program::~Program() { kill(); }
+
+void Program::start(const std::string& exe) {
+    job_ = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string command = "\"" + FolderPath(exe) + "\"";
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, kFolder, &si, &pi_))
+        throw std::runtime_error("cannot start " + command);
+    AssignProcessToJobObject(job_, pi_.hProcess);
+    ResumeThread(pi_.hThread);
+    WaitForInputIdle(pi_.hProcess, 10000);
+}
+
+bool Program::running() const {
+    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Program::waitExit(Millis timeout) {
+    return !pi_.hProcess || WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+void Program::kill() {
+    if (job_) {
+        TerminateJobObject(job_, 1);
+        CloseHandle(job_);
+        job_ = nullptr;
+    }
+    if (pi_.hProcess) {
+        TerminateProcess(pi_.hProcess, 1);
+        WaitForSingleObject(pi_.hProcess, 5000);
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+        pi_ = {};
+    }
+}
+
+std::vector<HWND> Program::windows() const {
+    struct Search {
+        DWORD pid;
+        std::vector<HWND> found;
+    } search{pi_.dwProcessId, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if (pid == s->pid && IsWindowVisible(hwnd)) s->found.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Program::findWindow(const std::string& className, const std::string& title) const {
+    for (HWND hwnd : windows()) {
+        if (!className.empty() && ClassName(hwnd) != className) continue;
+        if (!title.empty() && WindowText(hwnd) != title) continue;
+        return hwnd;
+    }
+    return nullptr;
+}
+
+HWND Program::waitWindow(const std::string& className, const std::string& title, Millis timeout) const {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = findWindow(className, title)) != nullptr; }, timeout);
+    return found;
+}
+
+namespace {
+
+// Tells the standard icons apart by their colours: icon handles are not shared between
+// processes under Wine, the pixels on the screen are.
+MessageBoxInfo::Icon IconByColour(HWND icon) {
+    RECT r{};
+    GetWindowRect(icon, &r);
+    HDC screen = GetDC(nullptr);
+    int red = 0, yellow = 0, blue = 0;
+    for (int y = r.top; y < r.bottom; y += 2) {
+        for (int x = r.left; x < r.right; x += 2) {
+            COLORREF c = GetPixel(screen, x, y);
+            int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
+            if (R > 150 && G < 110 && B < 110) ++red;
+            else if (R > 170 && G > 140 && B < 110) ++yellow;
+            else if (B > 150 && R < 120) ++blue;
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    if (red + yellow + blue < 10) return MessageBoxInfo::Unknown;
+    if (red >= yellow && red >= blue) return MessageBoxInfo::Critical;
+    if (yellow >= blue) return MessageBoxInfo::Exclamation;
+    return MessageBoxInfo::Information;
+}
+
+MessageBoxInfo::Icon IconOf(HWND box) {
+    // The icon's control id is 20 on Windows and 1088 under Wine.
+    HWND icon = GetDlgItem(box, 20);
+    if (!icon) icon = GetDlgItem(box, 1088);
+    if (!icon || !IsWindowVisible(icon)) return MessageBoxInfo::None;
+    MessageBoxInfo::Icon found = MessageBoxInfo::Unknown;
+    WaitFor([&] { return (found = IconByColour(icon)) != MessageBoxInfo::Unknown; }, 2s);
+    return found;
+}
+
+}  // namespace
+
+std::optional<MessageBoxInfo> Program::messageBox() const {
+    for (HWND hwnd : windows()) {
+        if (ClassName(hwnd) != "#32770") continue;
+        HWND text = GetDlgItem(hwnd, 0xFFFF);
+        if (!text) continue;
+        MessageBoxInfo info;
+        info.hwnd = hwnd;
+        info.title = WindowText(hwnd);
+        info.text = WindowText(text);
+        info.icon = IconOf(hwnd);
+        info.ok = GetDlgItem(hwnd, IDOK) != nullptr;
+        info.yes = GetDlgItem(hwnd, IDYES) != nullptr;
+        info.no = GetDlgItem(hwnd, IDNO) != nullptr;
+        info.cancel = GetDlgItem(hwnd, IDCANCEL) != nullptr;
+        return info;
+    }
+    return std::nullopt;
+}
+
+std::optional<MessageBoxInfo> Program::waitMessageBox(Millis timeout) const {
+    std::optional<MessageBoxInfo> box;
+    WaitFor([&] { return (box = messageBox()).has_value(); }, timeout);
+    return box;
+}
+
+std::string WindowText(HWND hwnd) {
+    char buffer[2048] = {};
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    return buffer;
+}
+
+std::wstring WindowTextW(HWND hwnd) {
+    wchar_t buffer[2048] = {};
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return buffer;
+}
+
+std::string ClassName(HWND hwnd) {
+    char buffer[256] = {};
+    GetClassNameA(hwnd, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+bool ControlEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
+bool ControlVisible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != 0; }
+
+std::string MenuText(HWND window, int id) {
+    char buffer[512] = {};
+    GetMenuStringA(GetMenu(window), static_cast<UINT>(id), buffer, sizeof buffer, MF_BYCOMMAND);
+    return buffer;
+}
+
+bool MenuEnabled(HWND window, int id) {
+    UINT state = GetMenuState(GetMenu(window), static_cast<UINT>(id), MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+void Click(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void ChooseMenu(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+void Answer(const MessageBoxInfo& box, int buttonId) {
+    PostMessageA(box.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box.hwnd, buttonId)));
+}
+
+void CloseFromTitleBar(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+bool Screenshot(HWND window, const std::string& bmpPath) {
+    RECT r{};
+    if (window) GetWindowRect(window, &r);
+    else r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    int stride = ((w * 3 + 3) / 4) * 4;
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(stride * h);
+    std::string out(reinterpret_cast<const char*>(&fh), sizeof fh);
+    out.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(BITMAPINFOHEADER));
+    out.append(static_cast<const char*>(bits), static_cast<std::size_t>(stride * h));
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    WriteFileBytes(bmpPath, out);
+    return true;
+}
+
+}  // namespace qv::e2e

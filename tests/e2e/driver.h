@@ -1,0 +1,86 @@
+// End-to-end test driver: starts the real program from a fresh program folder on the
+// mapped stick drive F:, finds its windows, reads and clicks their controls, and answers
+// its message boxes. Runs under Wine inside the test process; never blocks on the program.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qv::e2e {
+
+using namespace std::chrono_literals;
+using Millis = std::chrono::milliseconds;
+
+inline constexpr const char* kFolder = "F:\\Program\\quorvel";
+std::string FolderPath(const std::string& name);
+
+// File helpers on Windows paths.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& data);
+bool FileExists(const std::string& path);
+void DeleteFileIfPresent(const std::string& path);
+
+// Lays out F:\Program\quorvel afresh from the shipped folder (environment QV_DIST), with
+// the simulated USB library from QV_BIN\sim when `simulatedUsb` is set.
+void PrepareProgramFolder(bool simulatedUsb = true);
+
+struct MessageBoxInfo {
+    HWND hwnd = nullptr;
+    std::string title, text;
+    enum Icon { None, Critical, Exclamation, Information, Question, Unknown } icon = None;
+    bool ok = false, yes = false, no = false, cancel = false;
+};
+
+class Program {
+public:
+    Program() = default;
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Starts quorvel.exe from the program folder. Every process it starts belongs to a job
+    // that is killed with this object.
+    void start(const std::string& exe = "quorvel.exe");
+    bool running() const;
+    bool waitExit(Millis timeout = 10s);
+    void kill();
+    DWORD processId() const { return pi_.dwProcessId; }
+
+    // Visible top-level windows of the program.
+    std::vector<HWND> windows() const;
+    HWND findWindow(const std::string& className, const std::string& title = "") const;
+    HWND waitWindow(const std::string& className, const std::string& title = "", Millis timeout = 15s) const;
+    std::optional<MessageBoxInfo> messageBox() const;
+    std::optional<MessageBoxInfo> waitMessageBox(Millis timeout = 15s) const;
+
+private:
+    PROCESS_INFORMATION pi_{};
+    HANDLE job_ = nullptr;
+};
+
+// Polls `condition` every 50 ms until it holds or the time is up.
+bool WaitFor(const std::function<bool()>& condition, Millis timeout = 15s);
+
+std::string WindowText(HWND hwnd);
+std::wstring WindowTextW(HWND hwnd);
+std::string ClassName(HWND hwnd);
+std::string ControlText(HWND dialog, int id);
+bool ControlEnabled(HWND dialog, int id);
+bool ControlVisible(HWND dialog, int id);
+std::string MenuText(HWND window, int id);
+bool MenuEnabled(HWND window, int id);
+// Clicks without waiting for the handler: posts the button's notification to its dialog.
+void Click(HWND dialog, int id);
+void ChooseMenu(HWND window, int id);
+void Answer(const MessageBoxInfo& box, int buttonId);
+// Asks the window to close as its title bar's close button would.
+void CloseFromTitleBar(HWND window);
+// Writes the window's pixels as a 24-bit BMP.
+bool Screenshot(HWND window, const std::string& bmpPath);
+
+}  // namespace qv::e2e

@@ -1,0 +1,23 @@
+// What the key simulator does: rewrites usbsim.txt in the program folder and tells the
+// program's main window of the drive arrival or removal, as the shell would.
+#pragma once
+
+#include <string>
+
+#include "usbkey/usb_sim_file.h"
+
+namespace keysim {
+
+struct Action {
+    qv::SimStick stick;
+    bool plug;
+};
+
+// "plug-key", "pull-other", ...; false for any other word.
+bool ParseAction(const std::string& word, Action& action);
+// Applies the action and returns a one-line report; false when usbsim.txt could not be written.
+bool Apply(const std::string& programFolder, const Action& action, std::string& report);
+// "key=plugged other=pulled noserial=pulled", with "status=<n>" when one is forced.
+std::string State(const std::string& programFolder);
+
+}  // namespace keysim
