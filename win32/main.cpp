@@ -9,7 +9,9 @@
 #include "app/progress_form.h"
 #include "app/skin.h"
 #include "app/startup.h"
+#include "usbkey/drive_events.h"
 #include "help/wininet_http_client.h"
+#include "services/shell_notify.h"
 #include "services/win_services.h"
 #include "ui/form_host.h"
 
@@ -69,6 +71,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     WinInetHttpClient http;
     Context ctx(Services{fs, messages, desktop, shell, registry, drives, clock, system, FormHostOf(), stringLoader,
                          programStrings, lockDown, usbSerial, secureDelete, http});
+    ShellDriveNotifications notifications(ctx);
+    notifications.setHandler([&ctx](std::int32_t event) { HandleShellNotify(ctx, event); });
+    ctx.setDriveNotifications(&notifications);
     NoSkin skin;
     Windows windows(ctx, skin);
     if (RunMain(ctx, windows) == StartupResult::MainWindowShown) FormHostOf().runMessageLoop();

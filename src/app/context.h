@@ -10,12 +10,16 @@
 #include "app/secure_delete_library.h"
 #include "app/services.h"
 #include "app/string_library.h"
+#include "app/window_links.h"
 #include "help/http_client.h"
 #include "lock/lockdown_library.h"
 #include "usbkey/usb_device_list.h"
 #include "usbkey/usb_serial_library.h"
 
 namespace qv {
+
+class InputLock;     // lock/input_lock.h
+class SystemPower;   // lock/system_power.h
 
 class clsBlowfish;
 
@@ -59,6 +63,8 @@ struct Globals {
     std::int16_t fromLockCommand = 0;
     std::int16_t setPasswordDialogOpen = 0;
     bool lockResumedAtStartup = false;
+    // The main window's count of USB devices at its last polling tick.
+    std::int16_t deviceCountSeen = 0;
 
     // The lock dialogs while they are open, so an unlock can close them.
     Form* setPasswordForm = nullptr;
@@ -73,6 +79,18 @@ public:
     Context& operator=(const Context&) = delete;
 
     Services& services() { return services_; }
+    // The main window, the lock screen and the drive notifications, once they exist.
+    MainWindow* mainWindow() const { return mainWindow_; }
+    LockScreenControl* lockScreen() const { return lockScreen_; }
+    DriveNotifications* driveNotifications() const { return driveNotifications_; }
+    void setMainWindow(MainWindow* w) { mainWindow_ = w; }
+    void setLockScreen(LockScreenControl* l) { lockScreen_ = l; }
+    void setDriveNotifications(DriveNotifications* d) { driveNotifications_ = d; }
+    // The keyboard hook and Shift release, and the shut-down calls, as the platform gives them.
+    InputLock* inputLock() const { return inputLock_; }
+    SystemPower* systemPower() const { return systemPower_; }
+    void setInputLock(InputLock* i) { inputLock_ = i; }
+    void setSystemPower(SystemPower* p) { systemPower_ = p; }
     Globals& globals() { return globals_; }
     StringLibraries& strings() { return strings_; }
 
@@ -101,6 +119,11 @@ private:
     Services services_;
     Globals globals_;
     StringLibraries strings_;
+    MainWindow* mainWindow_ = nullptr;
+    LockScreenControl* lockScreen_ = nullptr;
+    DriveNotifications* driveNotifications_ = nullptr;
+    InputLock* inputLock_ = nullptr;
+    SystemPower* systemPower_ = nullptr;
     std::shared_ptr<clsBlowfish> blowfish_;
 };
 

@@ -1,29 +1,49 @@
 #include "app/main_form.h"
 
+#include "app/lock_record.h"
 #include "app/os_version.h"
 #include "app/text.h"
+#include "help/about_form.h"
+#include "help/help_documents.h"
+#include "lock/arming.h"
+#include "lock/lock_timer_dialogs.h"
+#include "password/set_password_command.h"
+#include "usbkey/drive_events.h"
+#include "usbkey/usb_devices.h"
 
 namespace qv {
 
+namespace {
+
+struct Caption {
+    const char* control;
+    std::uint32_t id;
+};
+
+constexpr Caption kLanguageCaptions[] = {
+    {"", 302},           {"lbActiveDescrip", 548}, {"lbDeactiveDescrip", 549}, {"lbChangeSetting", 554},
+    {"cmdLock", 111},    {"cmdUnlock", 112},       {"cmdSetPass", 113},        {"cmdCancel", 108},
+    {"cmdSetTime", 115}, {"mnuFile", 134},         {"mnuFileActivate", 135},   {"mnuFileDeactivate", 136},
+    {"mnuFileExit", 137}, {"mnuSetting", 138},     {"Setting2", 138},
+};
+constexpr Caption kLicCaptions[] = {{"mnuHelp", 103},       {"mnuHelpOnline", 105}, {"mnuHelpUpdates", 106},
+                                    {"mnuHelpComparison", 122}, {"mnuHelpAbout", 107}};
+constexpr const char* kFontControls[] = {"lbActiveDescrip", "lbDeactiveDescrip", "Label3",  "lbChangeSetting",
+                                         "cmdLock",         "cmdUnlock",         "cmdSetPass", "cmdCancel",
+                                         "cmdSetTime"};
+
+}  // namespace
+
+MainForm::~MainForm() {
+    if (ctx_.mainWindow() == this) ctx_.setMainWindow(nullptr);
+}
+
 void MainForm::applyMainCaptions() {
     View& v = view();
-    struct Caption {
-        const char* control;
-        std::uint32_t id;
-    };
-    static constexpr Caption kLanguage[] = {
-        {"", 302},          {"lbActiveDescrip", 548}, {"lbDeactiveDescrip", 549}, {"lbChangeSetting", 554},
-        {"cmdLock", 111},   {"cmdUnlock", 112},       {"cmdSetPass", 113},        {"cmdCancel", 108},
-        {"cmdSetTime", 115}, {"mnuFile", 134},        {"mnuFileActivate", 135},   {"mnuFileDeactivate", 136},
-        {"mnuFileExit", 137}, {"mnuSetting", 138},    {"Setting2", 138},
-    };
-    for (const Caption& c : kLanguage) v.setCaption(c.control, ctx_.lang(c.id));
-    static constexpr Caption kLic[] = {{"mnuHelp", 103},        {"mnuHelpOnline", 105}, {"mnuHelpUpdates", 106},
-                                       {"mnuHelpComparison", 122}, {"mnuHelpAbout", 107}};
-    v.setCaption("mnuHelp", ctx_.lic(103));
+    for (const Caption& c : kLanguageCaptions) v.setCaption(c.control, ctx_.lang(c.id));
     v.setCaption("mnuHelpWhat", ReplaceNoCase(ctx_.lic(104), "%s", ctx_.productName()));
-    for (const Caption& c : kLic) v.setCaption(c.control, ctx_.lic(c.id));
-    for (const char* control : kMainFontControls) v.setFont(control, ctx_.captionFontSize(), ctx_.charset());
+    for (const Caption& c : kLicCaptions) v.setCaption(c.control, ctx_.lic(c.id));
+    for (const char* control : kFontControls) v.setFont(control, ctx_.captionFontSize(), ctx_.charset());
     v.setFont("StatusBar", 0, ctx_.charset());
 }
 
@@ -37,12 +57,23 @@ void MainForm::setArmed(bool armed) {
 
 void MainForm::setStatus(const std::string& text) { view().setCaption("Label3", text); }
 void MainForm::setStatusBar(const std::string& text) { view().setCaption("StatusBar", text); }
+void MainForm::runSetPasswordCommand() { RunSetPasswordCommand(ctx_); }
+void MainForm::writeLockIni() { WriteLockIni(ctx_); }
+void MainForm::delLockIni() { DelLockIni(ctx_); }
+void MainForm::stopPolling() {
+    if (attached()) view().setTimer("Timer1", false, 1000);
+}
+void MainForm::unloadMainWindow() {
+    if (attached()) view().close();
+}
 
 void MainForm::load() {
     Globals& g = ctx_.globals();
+    ctx_.setMainWindow(this);
+    view().centreOnScreen();
     applyMainCaptions();
     g.lockResumedAtStartup = false;
-    deviceCountSeen_ = 0;
+    g.deviceCountSeen = 0;
     writeBoxFileIfMissing();
     view().setEnabled("cmdUnlock", false);
     view().setEnabled("mnuFileDeactivate", false);
@@ -54,6 +85,13 @@ void MainForm::load() {
     resumeRecordedLock();
 }
 
+void MainForm::activate() { view().centreOnScreen(); }
+
+void MainForm::unload() {
+    view().setTimer("Timer1", false, 1000);
+    if (updateDialog_.attached()) updateDialog_.view().close();
+}
+
 void MainForm::writeBoxFileIfMissing() {
     FileSystem& fs = ctx_.services().fs;
     const std::string path = ctx_.programPath("bf.dat");
@@ -61,35 +99,73 @@ void MainForm::writeBoxFileIfMissing() {
     if (auto boxes = ctx_.services().programStrings.customResource(1)) fs.write(path, *boxes);
 }
 
-void MainForm::resumeRecordedLock() {}
-
-void MainForm::click(const std::string& control) {
-    if (control == "cmdCancel" || control == "mnuFileExit") cmdCancelClick();
-    else if (control == "Setting2" || control == "lbChangeSetting") openSettings();
+void MainForm::resumeRecordedLock() {
+    Globals& g = ctx_.globals();
+    const LockRecord record = ReadLockRecord(ctx_);
+    if (!record.complete) {
+        DelLockIni(ctx_);
+        return;
+    }
+    if (!record.markerOk) {
+        ctx_.deleteFileSilent(ctx_.programPath(kRecordIni));
+        DelLockIni(ctx_);
+        return;
+    }
+    g.lockDriveLetter = record.driveLetter;
+    g.lockUSBKeyId = record.keyId;
+    if (!record.secondCopyInsideFirst) {
+        DelLockIni(ctx_);
+        return;
+    }
+    if (DriveNotifications* notifications = ctx_.driveNotifications()) {
+        if (notifications->subclassWindow()) notifications->registerDriveNotify();
+    }
+    setArmed(true);
+    if (IsUSBKeyPresent(ctx_, g.lockUSBKeyId)) {
+        ctx_.deleteFileSilent(ctx_.programPath(kRecordIni));
+        DelLockIni(ctx_);
+        setArmed(false);
+        view().close();   // the start routine loads the window afresh
+        return;
+    }
+    g.deviceCountSeen = static_cast<std::int16_t>(g.usbDevices.upperBound());
+    if (LockScreenControl* lockScreen = ctx_.lockScreen()) lockScreen->open();
+    view().setTimer("Timer1", true, 1000);
+    g.lockResumedAtStartup = true;
 }
 
-void MainForm::timer(const std::string&) {}
+void MainForm::click(const std::string& control) {
+    if (control == "cmdLock" || control == "mnuFileActivate") ArmLock(ctx_);
+    else if (control == "cmdUnlock" || control == "mnuFileDeactivate") DisarmLock(ctx_);
+    else if (control == "cmdCancel" || control == "mnuFileExit") cmdCancelClick();
+    else if (control == "cmdSetPass") runSetPasswordCommand();
+    else if (control == "cmdSetTime") ShowSetTimerDialog(ctx_);
+    else if (control == "Setting2" || control == "lbChangeSetting") openSettings();
+    else if (control == "mnuHelpWhat") mnuHelpWhat(ctx_);
+    else if (control == "mnuHelpOnline") mnuHelpOnline(ctx_);
+    else if (control == "mnuHelpUpdates") mnuHelpUpdates(ctx_, updateDialog_);
+    else if (control == "mnuHelpComparison") mnuHelpComparison(ctx_);
+    else if (control == "mnuHelpAbout") mnuHelpAbout(ctx_);
+}
+
+void MainForm::timer(const std::string& timer) {
+    if (timer == "Timer1") PollForKey(ctx_, view());
+}
+
+void MainForm::handleShellNotify(std::int32_t event) { HandleShellNotify(ctx_, event); }
 
 void MainForm::cmdCancelClick() {
     if (armed() && ctx_.message(ctx_.lang(510), ctx_.lang(303), MbYesNo | MbIconExclamation) == IdNo) return;
     view().close();
 }
 
-void MainForm::openSettings() { ctx_.globals().fromLockCommand = 0; }
-
-void MainForm::closeLockDialogs() {
-    Globals& g = ctx_.globals();
-    auto closeIfOpen = [](std::int16_t flag, Form* form) {
-        if (flag && form && form->attached() && form->view().isOpen()) form->view().close();
-    };
-    closeIfOpen(g.setPasswordDialogOpen, g.setPasswordForm);
-    closeIfOpen(g.passwordDialogOpen, g.passwordForm);
-    closeIfOpen(g.shutDownDialogOpen, g.shutDownForm);
+void MainForm::openSettings() {
+    ctx_.globals().fromLockCommand = 0;
+    ShowRemindDialog(ctx_);
 }
 
-void MainForm::closeRunboard() {
-    Desktop& desktop = ctx_.services().desktop;
-    if (WindowHandle runboard = desktop.findWindow("", "Runboard"); runboard >= 1) desktop.postClose(runboard);
-}
+void MainForm::closeLockDialogs() { CloseLockDialogs(ctx_); }
+
+void MainForm::closeRunboard() { CloseRunboard(ctx_); }
 
 }  // namespace qv

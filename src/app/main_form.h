@@ -1,46 +1,52 @@
-// The main window: arming state, the commands, the Help menu, and the resume of a lock
-// that was in force when the program last stopped.
+// The main window: arming state, the commands, the Help menu, the polling timer, and the
+// resume of a lock that was in force when the program last stopped.
 #pragma once
 
 #include <cstdint>
 
 #include "app/context.h"
+#include "help/update_check.h"
 
 namespace qv {
 
-class MainForm : public Form {
+class MainForm : public Form, public MainWindow {
 public:
-    explicit MainForm(Context& ctx) : ctx_(ctx) {}
+    explicit MainForm(Context& ctx) : ctx_(ctx), updateDialog_(ctx) {}
+    ~MainForm() override;
     const char* name() const override { return "frmMain"; }
 
     void load() override;
+    void activate() override;
+    void unload() override;
     void click(const std::string& control) override;
     void timer(const std::string& timer) override;
 
+    // The shell's drive notification (message 0x401) with its event id.
+    void handleShellNotify(std::int32_t event);
+
     void applyMainCaptions();
-    // Inactive: Lock enabled, Unlock disabled; armed: the other way round.
-    void setArmed(bool armed);
-    bool armed() const { return view().isEnabled("cmdUnlock"); }
     void cmdCancelClick();
     void openSettings();
     void closeLockDialogs();
     void closeRunboard();
-    void setStatus(const std::string& text);   // Label3
-    void setStatusBar(const std::string& text);  // first panel of StatusBar
+    bool armed() const { return view().isEnabled("cmdUnlock"); }
 
-    std::int16_t deviceCountSeen() const { return deviceCountSeen_; }
+    // MainWindow
+    void setStatus(const std::string& text) override;
+    void setStatusBar(const std::string& text) override;
+    void setArmed(bool armed) override;
+    void runSetPasswordCommand() override;
+    void writeLockIni() override;
+    void delLockIni() override;
+    void unloadMainWindow() override;
+    void stopPolling() override;
 
 private:
     void writeBoxFileIfMissing();
     void resumeRecordedLock();
 
     Context& ctx_;
-    std::int16_t deviceCountSeen_ = 0;
+    CheckUpdateForm updateDialog_;
 };
-
-// Control names of the main window, in the order their captions are applied.
-inline constexpr const char* kMainFontControls[] = {"lbActiveDescrip", "lbDeactiveDescrip", "Label3",
-                                                    "lbChangeSetting", "cmdLock", "cmdUnlock",
-                                                    "cmdSetPass", "cmdCancel", "cmdSetTime"};
 
 }  // namespace qv

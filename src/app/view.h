@@ -24,6 +24,11 @@ public:
     virtual void setCharset(int charset) = 0;
 };
 
+// A rectangle of the desktop in twips, in screen coordinates.
+struct ScreenRect {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
 class View {
 public:
     virtual ~View() = default;
@@ -58,6 +63,10 @@ public:
 
     // The list view control of that name; null when the window has none.
     virtual ListView* listView(const std::string& control) { return nullptr; }
+
+    // The whole desktop across every monitor, and the primary monitor, in twips.
+    virtual ScreenRect virtualScreenTwips() const = 0;
+    virtual ScreenRect primaryScreenTwips() const = 0;
 
     // Centres the window on the screen.
     virtual void centreOnScreen() = 0;

@@ -169,8 +169,12 @@ public:
     bool deleteSilent(const std::string& path) override { return fs.remove(path); }
     bool copySilent(const std::string& from, const std::string& to) override { return fs.copy(from, to); }
     std::string userStartupFolder() override { return startup; }
-    std::intptr_t open(const std::string& target, const std::string&, bool) override {
+    std::string openedIn;       // working folder and window state of the last open
+    bool openedHidden = false;
+    std::intptr_t open(const std::string& target, const std::string& directory, bool hidden) override {
         opened.push_back(target);
+        openedIn = directory;
+        openedHidden = hidden;
         return openResult;
     }
     bool run(const std::string& commandLine) override {
@@ -434,6 +438,10 @@ public:
         x.width = w;
         x.height = h;
     }
+    // One 1024 x 768 monitor unless a test sets another desktop.
+    ScreenRect virtualScreen{0, 0, 15360, 11520}, primaryScreen{0, 0, 15360, 11520};
+    ScreenRect virtualScreenTwips() const override { return virtualScreen; }
+    ScreenRect primaryScreenTwips() const override { return primaryScreen; }
     int centred = 0;
     void centreOnScreen() override { ++centred; }
     std::map<std::string, FakeListView> listViews;
@@ -492,6 +500,47 @@ private:
     }
 };
 
+// The main window, the lock screen and the notifications, as other windows see them.
+class FakeMainWindow : public MainWindow {
+public:
+    std::string status, statusBar;
+    std::optional<bool> armed;
+    std::vector<std::string> calls;   // "setPassword", "writeLockIni", "delLockIni", "unload"
+    std::function<void()> onSetPassword;
+    void setStatus(const std::string& t) override { status = t; }
+    void setStatusBar(const std::string& t) override { statusBar = t; }
+    void setArmed(bool a) override { armed = a; }
+    void runSetPasswordCommand() override {
+        calls.push_back("setPassword");
+        if (onSetPassword) onSetPassword();
+    }
+    void writeLockIni() override { calls.push_back("writeLockIni"); }
+    void delLockIni() override { calls.push_back("delLockIni"); }
+    void unloadMainWindow() override { calls.push_back("unload"); }
+    void stopPolling() override { calls.push_back("stopPolling"); }
+};
+
+class FakeLockScreen : public LockScreenControl {
+public:
+    bool loaded = false;
+    std::vector<std::string> calls;   // "open", "stopClock", "unload", "wrongKey", "taskbar 0"
+    bool isLoaded() const override { return loaded; }
+    void open() override { calls.push_back("open"), loaded = true; }
+    void stopClock() override { calls.push_back("stopClock"); }
+    void unload() override { calls.push_back("unload"), loaded = false; }
+    void showWrongKeyNotice() override { calls.push_back("wrongKey"); }
+    void enableTaskbar(bool on) override { calls.push_back(on ? "taskbar 1" : "taskbar 0"); }
+};
+
+class FakeDriveNotifications : public DriveNotifications {
+public:
+    bool subclassOk = true, registerOk = true;
+    std::vector<std::string> calls;
+    bool subclassWindow() override { calls.push_back("subclass"); return subclassOk; }
+    bool registerDriveNotify() override { calls.push_back("register"); return registerOk; }
+    bool unregisterDriveNotify() override { calls.push_back("unregister"); return true; }
+};
+
 // Every fake wired into one Context, with the program folder on drive F.
 struct FakeWorld {
     FakeFileSystem fs;
@@ -512,9 +561,16 @@ struct FakeWorld {
     Context ctx{Services{fs, messages, desktop, shell, registry, drives, clock, system, forms, stringLoader,
                          programStrings, lockDown, usbSerial, secureDelete, http}};
 
+    FakeMainWindow mainWindow;
+    FakeLockScreen lockScreen;
+    FakeDriveNotifications notifications;
+
     static constexpr const char* kFolder = "F:\\Program\\quorvel";
 
     FakeWorld() {
+        ctx.setMainWindow(&mainWindow);
+        ctx.setLockScreen(&lockScreen);
+        ctx.setDriveNotifications(&notifications);
         ctx.globals().programFolder = kFolder;
         ctx.globals().exeName = "quorvel";
         ctx.globals().languageId = "0409";

@@ -51,12 +51,6 @@ TEST(UsbDeviceText, EdgeCases) {
     }
 }
 
-TEST(UsbDeviceText, IdentityJoinsVendorProductSerialUntrimmed) {
-    UsbDeviceList list;
-    ParseUSBDeviceText(list, "<vid>0951 </vid><pid>1642</pid><serial>001372</serial></device>");
-    EXPECT_EQ(list.keyId(1), "0951 1642001372");
-}
-
 TEST(UsbDeviceRefresh, ResultsAndMessages) {
     struct Case {
         const char* name;

@@ -29,7 +29,7 @@ bool WinRegistry::setString(RegRoot root, const std::string& key, const std::str
 
 std::optional<RegValue> WinRegistry::query(RegRoot root, const std::string& key, const std::string& name) {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(RootKey(root), key.c_str(), 0, 0x2003F, &handle) != ERROR_SUCCESS) return std::nullopt;
+    if (RegOpenKeyExA(RootKey(root), key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return std::nullopt;
     char buffer[1024];
     DWORD size = sizeof buffer, type = 0;
     LONG result = RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);

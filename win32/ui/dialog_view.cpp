@@ -31,6 +31,7 @@ bool IsStatusBar(const std::string& control) { return control == "StatusBar"; }
 }  // namespace
 
 int TwipsToPixels(int twips) { return MulDiv(twips, ScreenDpi(), 1440); }
+int PixelsToTwips(int pixels) { return MulDiv(pixels, 1440, ScreenDpi()); }
 
 DialogView::~DialogView() {
     for (HFONT font : fonts_) DeleteObject(font);
@@ -203,6 +204,15 @@ void DialogView::move(const std::string& control, int left, int top, int width, 
     if (!h) return;
     SetWindowPos(h, nullptr, TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+ScreenRect DialogView::virtualScreenTwips() const {
+    return {PixelsToTwips(GetSystemMetrics(SM_XVIRTUALSCREEN)), PixelsToTwips(GetSystemMetrics(SM_YVIRTUALSCREEN)),
+            PixelsToTwips(GetSystemMetrics(SM_CXVIRTUALSCREEN)), PixelsToTwips(GetSystemMetrics(SM_CYVIRTUALSCREEN))};
+}
+
+ScreenRect DialogView::primaryScreenTwips() const {
+    return {0, 0, PixelsToTwips(GetSystemMetrics(SM_CXSCREEN)), PixelsToTwips(GetSystemMetrics(SM_CYSCREEN))};
 }
 
 void DialogView::centreOnScreen() {

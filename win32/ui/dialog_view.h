@@ -39,6 +39,8 @@ public:
     void setTimer(const std::string& timer, bool enabled, unsigned intervalMs) override;
     bool timerEnabled(const std::string& timer) const override;
     void move(const std::string& control, int left, int top, int width, int height) override;
+    ScreenRect virtualScreenTwips() const override;
+    ScreenRect primaryScreenTwips() const override;
     void centreOnScreen() override;
     void setTopMost() override;
     void close() override;
@@ -65,7 +67,8 @@ private:
     bool inTimer_ = false;
 };
 
-// Pixels for a length in twips at the screen's dpi.
+// Pixels for a length in twips at the screen's dpi, and back.
 int TwipsToPixels(int twips);
+int PixelsToTwips(int pixels);
 
 }  // namespace qv::win

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "resources/resource_ids.h"
+#include "ui/form_extras.h"
 
 namespace qv::win {
 
@@ -75,18 +76,6 @@ void Win32FormHost::prepare(DialogView& view) {
     HWND hwnd = view.hwnd();
     SendMessageA(hwnd, WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))));
-    if (std::strcmp(view.form().name(), "frmMain") == 0) {
-        HWND status = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_StatusBar)),
-                                      GetModuleHandleA(nullptr), nullptr);
-        // Make room for the status bar below the frames.
-        RECT bar{}, window{};
-        GetWindowRect(status, &bar);
-        GetWindowRect(hwnd, &window);
-        SetWindowPos(hwnd, nullptr, 0, 0, window.right - window.left,
-                     window.bottom - window.top + (bar.bottom - bar.top), SWP_NOMOVE | SWP_NOZORDER);
-        SendMessageA(status, WM_SIZE, 0, 0);
-    }
     for (int id : {IDC_lbChangeSetting, IDC_lburl}) {
         HWND link = GetDlgItem(hwnd, id);
         if (!link) continue;
@@ -98,9 +87,14 @@ void Win32FormHost::prepare(DialogView& view) {
         }
         SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
     }
+    if (const FormExtras* extras = FindFormExtras(view.form().name()); extras && extras->prepare) extras->prepare(view);
 }
 
-INT_PTR Win32FormHost::paint(DialogView&, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR Win32FormHost::paint(DialogView& view, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const FormExtras* extras = FindFormExtras(view.form().name()); extras && extras->message) {
+        INT_PTR result = FALSE;
+        if (extras->message(view, message, wParam, lParam, result)) return result;
+    }
     if (message == WM_CTLCOLORSTATIC && IsLink(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)))) {
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, RGB(0, 0, 204));
@@ -109,7 +103,7 @@ INT_PTR Win32FormHost::paint(DialogView&, UINT message, WPARAM wParam, LPARAM lP
     }
     if (message == WM_SETCURSOR && IsLink(GetDlgCtrlID(reinterpret_cast<HWND>(wParam)))) {
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
-        SetWindowLongPtrA(reinterpret_cast<HWND>(GetParent(reinterpret_cast<HWND>(wParam))), DWLP_MSGRESULT, TRUE);
+        SetWindowLongPtrA(view.hwnd(), DWLP_MSGRESULT, TRUE);
         return TRUE;
     }
     return FALSE;

@@ -1,0 +1,95 @@
+// frmLock: the full-screen, topmost lock screen. While it is loaded the desktop is locked
+// down (special keys, Task Manager, task bar, keyboard hook); it shows the clock and, for a
+// timed lock, the remaining time, and ends the lock itself when that time has passed.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/context.h"
+
+namespace qv {
+
+// The remaining-time text of the timer panel for `seconds` left ("1 Hour, 0 Minute, ").
+std::string RemainingTimeText(std::int64_t seconds);
+
+namespace detail {
+// Form::unload (the unload handler) and LockScreenControl::unload (close the screen) share a
+// name; these give the two a name of their own each.
+class LockFormHandlers : public Form {
+public:
+    void unload() final { formUnload(); }
+    virtual void formUnload() = 0;
+};
+class LockScreenLink : public LockScreenControl {
+public:
+    void unload() final { unloadScreen(); }
+    virtual void unloadScreen() = 0;
+};
+}  // namespace detail
+
+class LockForm : public detail::LockFormHandlers, public detail::LockScreenLink {
+public:
+    // Reads the lock duration in hours (0: no timed lock); ReadLockTimerDuration by default.
+    using DurationReader = std::function<int(Context&)>;
+    explicit LockForm(Context& ctx, DurationReader readDuration = {});
+
+    const char* name() const override { return "frmLock"; }
+    void load() override;
+    void formUnload() override;
+    // The lock screen cannot be closed from its window (Esc, Alt+F4, a close request).
+    void closeRequested() override {}
+    void click(const std::string& control) override;
+    void timer(const std::string& timer) override;
+
+    // LockScreenControl, for the main window.
+    bool isLoaded() const override { return loaded_; }
+    void open() override;
+    void stopClock() override;
+    void unloadScreen() override;
+    void showWrongKeyNotice() override;
+    void enableTaskbar(bool on) override { EnableWAllTaskbar(on); }
+
+    // Covers the whole desktop again and places the panels; also when the display layout changes.
+    void layoutScreen();
+
+    // Lock-down wrappers: true switches the feature on (-1), false off (0).
+    void EnableW2kSpecialKey(bool on);
+    void EnableW98SpecialKey(bool on);
+    void EnableW2kTaskMgr(bool on);
+    void EnableWAllTaskbar(bool on);
+
+    bool timerActive() const { return timerActive_; }
+    DateTime unlockTime() const { return unlockTime_; }
+    bool launcherClosed() const { return launcherClosed_; }
+    std::uintptr_t keyboardHook() const { return keyboardHook_; }
+
+    static constexpr unsigned kClockIntervalMs = 10;
+    static constexpr unsigned kNoticeIntervalMs = 6000;
+    static constexpr const char* kLauncherTitle = "KvRun (001/005)";
+    static constexpr const char* kLauncherPaths[] = {"C:\\Vantrel\\KvRun\\KvRun.exe",
+                                                     "C:\\Program Files\\Vantrel\\KvRun\\KvRun.exe"};
+
+private:
+    void applyLockCaptions();
+    void engageLockDown();
+    void releaseLockDown();
+    void readLockTimer();
+    bool closeLauncherWindow();
+    void restartLauncher();
+    void tick();
+    void expire();
+    void showPanel(const char* panel, bool visible);
+    void runShutDownDialog();
+
+    Context& ctx_;
+    DurationReader readDuration_;
+    bool loaded_ = false;
+    bool timerActive_ = false;
+    DateTime unlockTime_ = 0;
+    bool launcherClosed_ = false;
+    std::uintptr_t keyboardHook_ = 0;
+};
+
+}  // namespace qv

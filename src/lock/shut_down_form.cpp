@@ -1,0 +1,55 @@
+#include "lock/shut_down_form.h"
+
+#include "app/os_version.h"
+#include "app/text.h"
+#include "lock/system_power.h"
+
+namespace qv {
+
+namespace {
+std::string OrBuiltIn(const std::string& text, const char* builtIn) { return text.empty() ? builtIn : text; }
+}  // namespace
+
+void ShutDownForm::load() {
+    View& v = view();
+    v.setCaption("", OrBuiltIn(ctx_.lang(306), "Shut Down Windows"));
+    v.setCaption("lbShutDown", OrBuiltIn(ctx_.lang(521), "Are you sure want to shut down your computer?"));
+    v.setCaption("cmdOk", OrBuiltIn(ctx_.lang(100), "&Ok"));
+    v.setCaption("cmdCancel", OrBuiltIn(ctx_.lang(101), "&Cancel"));
+    ctx_.applyFontRule(v, {"lbShutDown", "cmdOk", "cmdCancel"});
+    v.setTopMost();
+    v.clearItems("Combo1");
+    for (const char* item : {kShutDown, kRestart, kLogOff}) v.addItem("Combo1", item);
+    v.setText("Combo1", kShutDown);
+}
+
+void ShutDownForm::click(const std::string& control) {
+    if (control == "cmdOk") shutDown();
+    else if (control == "cmdCancel") view().close();
+}
+
+void ShutDownForm::shutDown() {
+    Desktop& desktop = ctx_.services().desktop;
+    View& v = view();
+    desktop.doEvents();
+    v.setCaption("lbShutDown", kShuttingDown);
+    v.setVisible("cmdOk", false);
+    v.setVisible("cmdCancel", false);
+    // Let the new text paint before the system goes down.
+    desktop.doEvents();
+
+    const std::string choice = Trim(v.text("Combo1"));
+    SystemPower* power = ctx_.systemPower();
+    if (power) {
+        if (choice == kRestart) power->restart();
+        else if (choice == kLogOff) power->logOff();
+        else if (IsWin98OrMe(ctx_.globals().osCode)) power->exitWindows98();
+        else power->shutdownNt();
+    }
+    if (!IsWin98OrMe(ctx_.globals().osCode)) return;
+    // Windows 98 and Me wait for the program's windows to close before they go down.
+    if (LockScreenControl* lock = ctx_.lockScreen()) lock->unload();
+    if (MainWindow* main = ctx_.mainWindow()) main->unloadMainWindow();
+}
+
+}  // namespace qv

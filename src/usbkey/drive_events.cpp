@@ -1,0 +1,82 @@
+#include "usbkey/drive_events.h"
+
+#include "usbkey/usb_devices.h"
+
+namespace qv {
+
+namespace {
+
+// Steps shared by the key's return and the polling timer finding it.
+void EndLockByKey(Context& ctx) {
+    CloseLockDialogs(ctx);
+    if (MainWindow* main = ctx.mainWindow()) main->delLockIni();
+    if (LockScreenControl* lockScreen = ctx.lockScreen()) {
+        lockScreen->stopClock();
+        if (lockScreen->isLoaded()) lockScreen->unload();
+    }
+}
+
+}  // namespace
+
+void CloseLockDialogs(Context& ctx) {
+    Globals& g = ctx.globals();
+    auto closeIfOpen = [](std::int16_t flag, Form* form) {
+        if (flag && form && form->attached() && form->view().isOpen()) form->view().close();
+    };
+    closeIfOpen(g.setPasswordDialogOpen, g.setPasswordForm);
+    closeIfOpen(g.passwordDialogOpen, g.passwordForm);
+    closeIfOpen(g.shutDownDialogOpen, g.shutDownForm);
+}
+
+void CloseRunboard(Context& ctx) {
+    Desktop& desktop = ctx.services().desktop;
+    if (WindowHandle runboard = desktop.findWindow("", "Runboard"); runboard >= 1) desktop.postClose(runboard);
+}
+
+void UnlockByKey(Context& ctx) {
+    EndLockByKey(ctx);
+    MainWindow* main = ctx.mainWindow();
+    if (!main) return;
+    main->stopPolling();
+    if (ctx.globals().lockResumedAtStartup) main->unloadMainWindow();
+}
+
+void HandleShellNotify(Context& ctx, std::int32_t event) {
+    Globals& g = ctx.globals();
+    if (event == kDriveAdded) {
+        if (IsUSBKeyPresent(ctx, g.lockUSBKeyId)) {
+            UnlockByKey(ctx);
+        } else if (g.lockScreenActive == 1 || g.lockScreenActive == -1) {
+            if (LockScreenControl* lockScreen = ctx.lockScreen()) lockScreen->showWrongKeyNotice();
+        }
+    } else if (event == kDriveRemoved) {
+        if (!IsUSBKeyAbsent(ctx, g.lockUSBKeyId)) return;
+        CloseRunboard(ctx);
+        CloseLockDialogs(ctx);
+        // A lock screen already up (another drive pulled while locked) is only kept.
+        if (LockScreenControl* lockScreen = ctx.lockScreen(); lockScreen && !lockScreen->isLoaded()) lockScreen->open();
+        if (MainWindow* main = ctx.mainWindow()) main->writeLockIni();
+    }
+}
+
+void PollForKey(Context& ctx, View& mainView) {
+    Globals& g = ctx.globals();
+    mainView.setTimer("Timer1", false, 1000);
+    Desktop& desktop = ctx.services().desktop;
+    if (desktop.findWindow("Shell_traywnd", "") > 0) {
+        if (LockScreenControl* lockScreen = ctx.lockScreen()) lockScreen->enableTaskbar(false);
+    }
+    if (IsUSBKeyPresent(ctx, g.lockUSBKeyId)) {
+        EndLockByKey(ctx);
+        if (MainWindow* main = ctx.mainWindow()) main->unloadMainWindow();
+        return;
+    }
+    const int devices = g.usbDevices.upperBound();
+    if (g.deviceCountSeen < devices) {
+        if (LockScreenControl* lockScreen = ctx.lockScreen()) lockScreen->showWrongKeyNotice();
+    }
+    g.deviceCountSeen = static_cast<std::int16_t>(devices);
+    mainView.setTimer("Timer1", true, 1000);
+}
+
+}  // namespace qv

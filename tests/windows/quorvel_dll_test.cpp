@@ -1,0 +1,331 @@
+// QuorvelDll.dll as the program loads it (by name, the four operations by their undecorated
+// names), and the lock screen's own keyboard hook and Shift release. Every policy value the
+// tests touch is put back as it was in TearDown.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "services/win_lock_services.h"
+
+namespace {
+
+using LockFn = LONG(__stdcall*)(LONG);
+constexpr LONG kOff = 0;
+constexpr LONG kOn = -1;
+
+const char* const kSystemKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+const char* const kExplorerKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+const char* const kSavedKey = "Software\\Vantrel\\Quorvel\\LockDownSaved";
+
+// One registry value as raw bytes, or its absence.
+struct RawValue {
+    bool exists = false;
+    DWORD type = 0;
+    std::string data;
+    bool operator==(const RawValue&) const = default;
+};
+
+RawValue Dword(DWORD v) { return {true, REG_DWORD, std::string(reinterpret_cast<const char*>(&v), 4)}; }
+const RawValue kAbsent{};
+
+std::string Text(const RawValue& v) {
+    if (!v.exists) return "absent";
+    std::string out = std::to_string(v.type) + ":";
+    for (unsigned char c : v.data) out += std::to_string(c) + " ";
+    return out;
+}
+
+RawValue ReadRaw(HKEY root, const char* key, const char* name) {
+    HKEY k = nullptr;
+    RawValue v;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return v;
+    char buffer[512];
+    DWORD size = sizeof buffer;
+    if (RegQueryValueExA(k, name, nullptr, &v.type, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS) {
+        v.exists = true;
+        v.data.assign(buffer, size);
+    }
+    RegCloseKey(k);
+    return v;
+}
+
+void WriteRaw(HKEY root, const char* key, const char* name, const RawValue& v) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS) return;
+    if (v.exists)
+        RegSetValueExA(k, name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()), static_cast<DWORD>(v.data.size()));
+    else
+        RegDeleteValueA(k, name);
+    RegCloseKey(k);
+}
+
+struct PolicyPlace {
+    HKEY root;
+    const char* key;
+    const char* name;
+};
+const PolicyPlace kTaskMgr{HKEY_CURRENT_USER, kSystemKey, "DisableTaskMgr"};
+const PolicyPlace kNoLogoff{HKEY_CURRENT_USER, kExplorerKey, "NoLogoff"};
+const PolicyPlace kFastUserSwitching{HKEY_LOCAL_MACHINE, kSystemKey, "HideFastUserSwitching"};
+const PolicyPlace kLockWorkstation{HKEY_CURRENT_USER, kSystemKey, "DisableLockWorkstation"};
+const PolicyPlace kWatched[] = {
+    kTaskMgr, kNoLogoff, kFastUserSwitching, kLockWorkstation,
+    {HKEY_CURRENT_USER, kSavedKey, "DisableTaskMgr"},
+    {HKEY_CURRENT_USER, kSavedKey, "NoLogoff"},
+    {HKEY_CURRENT_USER, kSavedKey, "HideFastUserSwitching"},
+};
+
+RawValue Get(const PolicyPlace& p) { return ReadRaw(p.root, p.key, p.name); }
+void Put(const PolicyPlace& p, const RawValue& v) { WriteRaw(p.root, p.key, p.name, v); }
+
+// Keys that reach a window of this thread, as WM_KEYDOWN / WM_SYSKEYDOWN codes.
+class KeyTarget {
+public:
+    KeyTarget() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "QvKeyTarget";
+        RegisterClassA(&wc);
+        window_ = CreateWindowExA(0, "QvKeyTarget", "keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+        SetForegroundWindow(window_);
+        SetFocus(window_);
+        pump();
+        received().clear();
+    }
+    ~KeyTarget() {
+        DestroyWindow(window_);
+        pump();
+    }
+    static std::vector<WPARAM>& received() {
+        static std::vector<WPARAM> keys;
+        return keys;
+    }
+    void pump() {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    // Types `key`, pumping until it has arrived; false when it never does.
+    bool typeAndWait(WORD key) {
+        qv::win::SendKey(key, true);
+        qv::win::SendKey(key, false);
+        for (int round = 0; round < 200; ++round) {
+            pump();
+            if (arrived(key)) return true;
+            Sleep(10);
+        }
+        return false;
+    }
+    bool arrived(WPARAM key) const {
+        for (WPARAM k : received())
+            if (k == key) return true;
+        return false;
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) received().push_back(wp);
+        return DefWindowProcA(w, m, wp, lp);
+    }
+    HWND window_ = nullptr;
+};
+
+class QuorvelDll : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const PolicyPlace& p : kWatched) before_.push_back(Get(p));
+        load();
+    }
+    void TearDown() override {
+        if (library_) FreeLibrary(library_);
+        for (std::size_t i = 0; i < before_.size(); ++i) Put(kWatched[i], before_[i]);
+    }
+    void load() {
+        library_ = LoadLibraryA("QuorvelDll.dll");
+        ASSERT_NE(library_, nullptr);
+        const char* names[] = {"LockW2kSpecialKey", "LockW98SpecialKey", "LockW2kTaskManager", "LockWAllTaskbar"};
+        LockFn* slots[] = {&specialKey_, &specialKey98_, &taskManager_, &taskbar_};
+        for (int i = 0; i < 4; ++i) {
+            *slots[i] = reinterpret_cast<LockFn>(reinterpret_cast<void*>(GetProcAddress(library_, names[i])));
+            ASSERT_NE(*slots[i], nullptr) << names[i];
+        }
+    }
+    void unload() {
+        FreeLibrary(library_);
+        library_ = nullptr;
+    }
+
+    HMODULE library_ = nullptr;
+    LockFn specialKey_ = nullptr, specialKey98_ = nullptr, taskManager_ = nullptr, taskbar_ = nullptr;
+    std::vector<RawValue> before_;
+};
+
+HWND MakeWindow(const char* className, const char* title, DWORD style, HWND parent = nullptr) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassA(&wc);   // "Button" is the system's own and stays as it is
+    return CreateWindowExA(0, className, title, style, 0, 0, 100, 30, parent, nullptr, wc.hInstance, nullptr);
+}
+
+TEST_F(QuorvelDll, HidesEveryTaskbarAndStartButtonAndShowsThemAgain) {
+    HWND primary = MakeWindow("Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE);
+    HWND secondary = MakeWindow("Shell_SecondaryTrayWnd", "", WS_POPUP | WS_VISIBLE);
+    HWND orb = MakeWindow("Button", "Start", WS_POPUP | WS_VISIBLE);
+    HWND child = MakeWindow("Button", "Start", WS_CHILD | WS_VISIBLE, primary);
+    HWND hiddenBefore = MakeWindow("Button", "Start", WS_POPUP);   // hidden by someone else
+    for (HWND w : {primary, secondary, orb, child, hiddenBefore}) ASSERT_NE(w, nullptr);
+    const HWND shown[] = {primary, secondary, orb, child};
+
+    for (int round = 0; round < 2; ++round) {   // repeated calls, as the polling timer makes them
+        EXPECT_NE(taskbar_(kOff), 0);
+        for (HWND w : shown) EXPECT_FALSE(IsWindowVisible(w)) << round;
+    }
+    // A task bar the shell creates again meanwhile is caught by the next call.
+    HWND recreated = MakeWindow("Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE);
+    taskbar_(kOff);
+    EXPECT_FALSE(IsWindowVisible(recreated));
+
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_NE(taskbar_(kOn), 0);
+        for (HWND w : shown) EXPECT_TRUE(IsWindowVisible(w)) << round;
+        EXPECT_TRUE(IsWindowVisible(recreated));
+        EXPECT_FALSE(IsWindowVisible(hiddenBefore));
+    }
+    for (HWND w : {child, primary, secondary, orb, hiddenBefore, recreated}) DestroyWindow(w);
+}
+
+TEST_F(QuorvelDll, TaskManagerRoundTripRestoresTheOriginal) {
+    const RawValue originals[] = {kAbsent, Dword(1), Dword(0)};
+    for (const RawValue& original : originals) {
+        Put(kTaskMgr, original);
+        taskManager_(kOff);
+        EXPECT_EQ(Text(Get(kTaskMgr)), Text(Dword(1))) << Text(original);
+        taskManager_(kOff);
+        taskManager_(kOn);
+        EXPECT_EQ(Text(Get(kTaskMgr)), Text(original));
+        taskManager_(kOn);   // nothing saved any more: nothing changes
+        EXPECT_EQ(Text(Get(kTaskMgr)), Text(original));
+        EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kSavedKey, "DisableTaskMgr").exists);
+    }
+}
+
+TEST_F(QuorvelDll, StartUpCallRepairsAnInterruptedLockOnly) {
+    for (const RawValue& original : {kAbsent, Dword(0)}) {
+        Put(kTaskMgr, original);
+        taskManager_(kOff);
+        specialKey_(kOff);
+        unload();   // the process ends without switching on
+        EXPECT_EQ(Text(Get(kTaskMgr)), Text(Dword(1)));
+        load();
+        taskManager_(kOn);   // the main window's start-up call
+        EXPECT_EQ(Text(Get(kTaskMgr)), Text(original));
+        EXPECT_EQ(Text(Get(kNoLogoff)), Text(before_[1]));
+        EXPECT_EQ(Text(Get(kFastUserSwitching)), Text(before_[2]));
+    }
+    // An administrator's own policy, with nothing saved, stays.
+    Put(kTaskMgr, Dword(1));
+    taskManager_(kOn);
+    EXPECT_EQ(Text(Get(kTaskMgr)), Text(Dword(1)));
+}
+
+TEST_F(QuorvelDll, SpecialKeysSwitchTheCtrlAltDelEntriesAndNeverTheWorkstationLock) {
+    Put(kTaskMgr, kAbsent);
+    Put(kNoLogoff, Dword(0));
+    specialKey_(kOff);
+    taskManager_(kOff);   // the lock screen's order
+    EXPECT_EQ(Text(Get(kTaskMgr)), Text(Dword(1)));
+    EXPECT_EQ(Text(Get(kNoLogoff)), Text(Dword(1)));
+    EXPECT_EQ(Text(Get(kLockWorkstation)), Text(before_[3]));
+    specialKey_(kOn);
+    EXPECT_EQ(Text(Get(kNoLogoff)), Text(Dword(0)));
+    EXPECT_EQ(Text(Get(kTaskMgr)), Text(Dword(1))) << "the Task Manager is still switched off";
+    taskManager_(kOn);
+    EXPECT_EQ(Text(Get(kTaskMgr)), Text(kAbsent));
+    EXPECT_EQ(Text(Get(kFastUserSwitching)), Text(before_[2]));
+}
+
+TEST_F(QuorvelDll, KeyHookSwallowsTheWindowsKeyOnly) {
+    KeyTarget target;
+    if (!target.typeAndWait('A')) GTEST_SKIP() << "injected keys do not reach a window here";
+    for (LockFn lock : {specialKey_, specialKey98_}) {
+        target.received().clear();
+        EXPECT_NE(lock(kOff), 0);
+        lock(kOff);   // repeated: still one hook
+        qv::win::SendKey(VK_LWIN, true);
+        qv::win::SendKey(VK_LWIN, false);
+        EXPECT_TRUE(target.typeAndWait('B'));   // ordinary keys pass, and come after the Windows key
+        EXPECT_FALSE(target.arrived(VK_LWIN));
+        lock(kOn);
+        lock(kOn);
+        target.received().clear();
+        qv::win::SendKey(VK_LWIN, true);
+        qv::win::SendKey(VK_LWIN, false);
+        EXPECT_TRUE(target.typeAndWait('C'));
+        EXPECT_TRUE(target.arrived(VK_LWIN)) << "the hook is gone again";
+    }
+}
+
+// A spy hook installed after the blocking one is called before it and passes every key on:
+// once the spy has seen a key, the blocking hook has had it too.
+std::vector<DWORD>& SpySeen() {
+    static std::vector<DWORD> seen;
+    return seen;
+}
+LRESULT CALLBACK LowLevelSpy(int code, WPARAM message, LPARAM data) {
+    if (code == HC_ACTION) SpySeen().push_back(reinterpret_cast<const KBDLLHOOKSTRUCT*>(data)->vkCode);
+    return CallNextHookEx(nullptr, code, message, data);
+}
+LRESULT CALLBACK ThreadSpy(int code, WPARAM key, LPARAM data) {
+    if (code == HC_ACTION) SpySeen().push_back(static_cast<DWORD>(key));
+    return CallNextHookEx(nullptr, code, key, data);
+}
+
+TEST(WinInputLock, BlockingHookSwallowsEveryKeyUntilRemoved) {
+    KeyTarget target;
+    if (!target.typeAndWait('A')) GTEST_SKIP() << "injected keys do not reach a window here";
+    qv::win::WinInputLock input;
+    for (bool perThread : {false, true}) {
+        target.received().clear();
+        SpySeen().clear();
+        std::uintptr_t hook = input.installKeyboardHook(perThread);
+        ASSERT_NE(hook, 0u) << perThread;
+        HHOOK spy = perThread ? SetWindowsHookExA(WH_KEYBOARD, ThreadSpy, nullptr, GetCurrentThreadId())
+                              : SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelSpy, GetModuleHandleA(nullptr), 0);
+        ASSERT_NE(spy, nullptr);
+        for (WORD key : {WORD{'D'}, WORD{VK_LWIN}, WORD{'F'}}) {
+            qv::win::SendKey(key, true);
+            qv::win::SendKey(key, false);
+        }
+        for (int round = 0; round < 200 && SpySeen().size() < 6; ++round) {
+            target.pump();
+            Sleep(10);
+        }
+        UnhookWindowsHookEx(spy);
+        input.removeKeyboardHook(hook);
+        EXPECT_GE(SpySeen().size(), 6u) << perThread;
+        EXPECT_TRUE(target.typeAndWait('E')) << perThread;
+        EXPECT_FALSE(target.arrived('D') || target.arrived(VK_LWIN) || target.arrived('F')) << perThread;
+    }
+    input.removeKeyboardHook(0);   // a hook that was never installed: nothing happens
+}
+
+TEST(WinInputLock, ReleasesAHeldShiftKey) {
+    qv::win::SendKey(VK_SHIFT, true);
+    if (!(GetAsyncKeyState(VK_SHIFT) & 0x8000)) {
+        qv::win::SendKey(VK_SHIFT, false);
+        GTEST_SKIP() << "injected keys do not change the key state here";
+    }
+    qv::win::WinInputLock().releaseShiftKey();
+    EXPECT_FALSE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
+}
+
+}  // namespace

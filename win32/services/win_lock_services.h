@@ -1,0 +1,32 @@
+// The lock screen's platform pieces on Win32: the keyboard hook, the synthetic Shift key-up
+// and the shut-down calls.
+#pragma once
+
+#include <windows.h>
+
+#include "lock/input_lock.h"
+#include "lock/system_power.h"
+
+namespace qv::win {
+
+// Discards every keystroke: -1 for every call, never passed on to the next hook.
+LRESULT CALLBACK BlockKeyboardProc(int code, WPARAM message, LPARAM data);
+// Injects one key-down or key-up of `virtualKey`; the number of events the system accepted.
+UINT SendKey(WORD virtualKey, bool down);
+
+class WinInputLock : public InputLock {
+public:
+    std::uintptr_t installKeyboardHook(bool perThread) override;
+    void removeKeyboardHook(std::uintptr_t hook) override;
+    void releaseShiftKey() override;
+};
+
+class WinSystemPower : public SystemPower {
+public:
+    bool shutdownNt() override;
+    bool exitWindows98() override;
+    bool restart() override;
+    bool logOff() override;
+};
+
+}  // namespace qv::win
