@@ -12,6 +12,7 @@
 #include "usbkey/drive_events.h"
 #include "help/wininet_http_client.h"
 #include "services/shell_notify.h"
+#include "services/win_lock_services.h"
 #include "services/win_services.h"
 #include "ui/form_host.h"
 
@@ -74,6 +75,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShellDriveNotifications notifications(ctx);
     notifications.setHandler([&ctx](std::int32_t event) { HandleShellNotify(ctx, event); });
     ctx.setDriveNotifications(&notifications);
+    WinInputLock inputLock;
+    WinSystemPower power;
+    ctx.setInputLock(&inputLock);
+    ctx.setSystemPower(&power);
     NoSkin skin;
     Windows windows(ctx, skin);
     if (RunMain(ctx, windows) == StartupResult::MainWindowShown) FormHostOf().runMessageLoop();

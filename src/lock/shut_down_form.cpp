@@ -40,14 +40,17 @@ void ShutDownForm::shutDown() {
 
     const std::string choice = Trim(v.text("Combo1"));
     SystemPower* power = ctx_.systemPower();
+    const bool win98 = IsWin98OrMe(ctx_.globals().osCode);
+    bool accepted = false;
     if (power) {
-        if (choice == kRestart) power->restart();
-        else if (choice == kLogOff) power->logOff();
-        else if (IsWin98OrMe(ctx_.globals().osCode)) power->exitWindows98();
-        else power->shutdownNt();
+        if (choice == kRestart) accepted = power->restart();
+        else if (choice == kLogOff) accepted = power->logOff();
+        else if (win98) accepted = power->exitWindows98();
+        else accepted = power->shutdownNt();
     }
-    if (!IsWin98OrMe(ctx_.globals().osCode)) return;
-    // Windows 98 and Me wait for the program's windows to close before they go down.
+    // Windows 98 and Me wait for the program's windows to close before they go down. When
+    // the system refused, the lock stays: closing the screen then would unlock the computer.
+    if (!win98 || !accepted) return;
     if (LockScreenControl* lock = ctx_.lockScreen()) lock->unload();
     if (MainWindow* main = ctx_.mainWindow()) main->unloadMainWindow();
 }

@@ -47,7 +47,7 @@ bool IsComplete(const UsbDeviceList& list, int i) {
 }  // namespace
 
 bool IsLockDriveType(Context& ctx, const std::string& letter) {
-    if (letter.empty()) return false;
+    if (letter.size() != 1) return false;   // anything else names no drive root
     unsigned type = ctx.services().drives.driveType(ToUpperAscii(letter)[0]);
     return type == Drives::Removable || type == Drives::Fixed;
 }

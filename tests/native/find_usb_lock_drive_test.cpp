@@ -155,6 +155,7 @@ TEST(FindUSBLockDrive, DriveTests) {
     EXPECT_TRUE(IsLockDriveType(w.ctx, "f"));
     EXPECT_FALSE(IsLockDriveType(w.ctx, "G"));
     EXPECT_FALSE(IsLockDriveType(w.ctx, ""));
+    EXPECT_FALSE(IsLockDriveType(w.ctx, "E:"));
     EXPECT_TRUE(IsDriveReady(w.ctx, "e"));
     EXPECT_FALSE(IsDriveReady(w.ctx, "F"));
     EXPECT_FALSE(IsDriveReady(w.ctx, "Q"));

@@ -86,7 +86,9 @@ TEST(Keyboard, KeysSitSideBySideInFiveRowsInsideTheFrame) {
         EXPECT_EQ(r.top, rowTops[key.row - 1]) << key.name;
         EXPECT_EQ(r.width, 390);
         EXPECT_EQ(r.height, 345);
-        if (previous && previous->row == key.row) EXPECT_EQ(r.left, KeyRect(*previous).left + 390) << key.name;
+        if (previous && previous->row == key.row) {
+            EXPECT_EQ(r.left, KeyRect(*previous).left + 390) << key.name;
+        }
         previous = &key;
         all.push_back(r);
     }
@@ -263,7 +265,9 @@ TEST(KeyboardDialogs, CaptionsFontsAndTopmost) {
         Dialog d(c.setPassword, c.language);
         for (auto& [control, text] : c.captions) {
             EXPECT_EQ(d.view.caption(control), text) << control;
-            if (*control) EXPECT_EQ(d.view.c(control).fontSize, c.size) << control;
+            if (*control) {
+                EXPECT_EQ(d.view.c(control).fontSize, c.size) << control;
+            }
         }
         EXPECT_EQ(d.view.topMost, !c.setPassword);
         EXPECT_EQ(d.view.c("cmdq").fontSize, 0) << "keys keep their font";

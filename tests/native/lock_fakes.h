@@ -30,16 +30,18 @@ private:
 class FakeSystemPower : public SystemPower {
 public:
     std::vector<std::string> calls;
+    bool result = true;             // false: the system refuses
     std::function<void()> onCall;   // runs at the moment of the call
-    void shutdownNt() override { record("shutdownNt"); }
-    void exitWindows98() override { record("exitWindows98"); }
-    void restart() override { record("restart"); }
-    void logOff() override { record("logOff"); }
+    bool shutdownNt() override { return record("shutdownNt"); }
+    bool exitWindows98() override { return record("exitWindows98"); }
+    bool restart() override { return record("restart"); }
+    bool logOff() override { return record("logOff"); }
 
 private:
-    void record(const char* call) {
+    bool record(const char* call) {
         calls.push_back(call);
         if (onCall) onCall();
+        return result;
     }
 };
 

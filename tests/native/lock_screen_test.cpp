@@ -348,7 +348,9 @@ TEST(LockScreen, WithoutATimerFileThePanelStaysHiddenAndTheClockOnlyRearms) {
         EXPECT_EQ(form.timerActive(), c.hours > 0);
         EXPECT_EQ(v.isVisible("Picture3"), c.hours > 0);
         EXPECT_EQ(v.isVisible("lbRemainTime"), c.hours > 0);
-        if (c.hours > 0) EXPECT_EQ(form.unlockTime(), base.clock.t + c.hours * 3600);
+        if (c.hours > 0) {
+            EXPECT_EQ(form.unlockTime(), base.clock.t + c.hours * 3600);
+        }
 
         base.clock.t += 1'000'000'000;   // far past any unlock time
         static_cast<Form&>(form).timer("Timer1");

@@ -87,7 +87,7 @@ TEST(ShutDownDialog, OkCallsThePowerFunctionOfTheChoice) {
             };
             v.setText("Combo1", c.choice);
             w.form.click("cmdOk");
-            if (!c.closesWindows) EXPECT_TRUE(v.isOpen()) << "the dialog waits for the system";
+            EXPECT_TRUE(v.isOpen()) << "the dialog itself stays until the system goes down";
         });
         EXPECT_EQ(w.power.calls, (Log{c.call}));
         EXPECT_EQ(doEventsBeforeCall, 2);
@@ -96,6 +96,20 @@ TEST(ShutDownDialog, OkCallsThePowerFunctionOfTheChoice) {
         EXPECT_EQ(w.lockScreen.calls, c.closesWindows ? Log{"unload"} : Log{});
         EXPECT_EQ(w.mainWindow.calls, c.closesWindows ? Log{"unload"} : Log{});
     }
+}
+
+TEST(ShutDownDialog, ARefusedShutDownKeepsTheLockOnWindows98) {
+    ShutDownWorld w;
+    w.ctx.globals().osCode = 3;
+    w.power.result = false;
+    w.show([&](FakeView& v) {
+        w.form.click("cmdOk");
+        EXPECT_TRUE(v.isOpen());
+        EXPECT_FALSE(v.isVisible("cmdOk"));
+    });
+    EXPECT_EQ(w.power.calls, (Log{"exitWindows98"}));
+    EXPECT_TRUE(w.lockScreen.calls.empty());
+    EXPECT_TRUE(w.mainWindow.calls.empty());
 }
 
 TEST(ShutDownDialog, CancelClosesAndChangesNothing) {

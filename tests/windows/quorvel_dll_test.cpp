@@ -182,7 +182,7 @@ TEST_F(QuorvelDll, HidesEveryTaskbarAndStartButtonAndShowsThemAgain) {
     HWND orb = MakeWindow("Button", "Start", WS_POPUP | WS_VISIBLE);
     HWND child = MakeWindow("Button", "Start", WS_CHILD | WS_VISIBLE, primary);
     HWND hiddenBefore = MakeWindow("Button", "Start", WS_POPUP);   // hidden by someone else
-    for (HWND w : {primary, secondary, orb, child, hiddenBefore}) ASSERT_NE(w, nullptr);
+    for (HWND w : {primary, secondary, orb, child, hiddenBefore}) ASSERT_NE(w, nullptr) << GetLastError();
     const HWND shown[] = {primary, secondary, orb, child};
 
     for (int round = 0; round < 2; ++round) {   // repeated calls, as the polling timer makes them

@@ -1,0 +1,167 @@
+// Setting the passphrase from the main window's Password button: the on-screen keyboard,
+// the length and confirmation checks, the filter of typed text, and the store on disk.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "resources/resource_ids.h"
+
+using namespace qv::e2e;
+
+namespace {
+
+constexpr const char* kMainClass = "QuorvelMainWindow";
+constexpr const char* kOneKey =
+    "<vid>0951</vid><pid>1642</pid><serial>QV0001KEY</serial><manu>Kingston</manu><prod>DataTraveler</prod>"
+    "</device>\r\n";
+
+std::string LanguageString(unsigned id) {
+    HMODULE lib = LoadLibraryExA(FolderPath("langfile0409.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char buffer[512] = {};
+    LoadStringA(lib, id, buffer, sizeof buffer);
+    FreeLibrary(lib);
+    return buffer;
+}
+
+std::string WithOwner(std::string text) {
+    for (std::size_t at; (at = text.find("%username")) != std::string::npos;) text.replace(at, 9, "Tester");
+    return text;
+}
+
+// The key button typing each character, by id.
+int KeyId(char c) {
+    static const std::string row1 = "!@#$%^&*()-+", row2 = "1234567890_=", row3 = "QWERTYUIOP{}[]",
+                             row4 = "ASDFGHJKL:;?/", row5 = "ZXCVBNM<>,.|\\";
+    if (auto at = row1.find(c); at != std::string::npos) return IDC_Cmd11 + static_cast<int>(at);
+    if (auto at = row2.find(c); at != std::string::npos) return IDC_cmd1 + static_cast<int>(at);
+    if (auto at = row3.find(c); at != std::string::npos) return IDC_cmdq + static_cast<int>(at);
+    if (auto at = row4.find(c); at != std::string::npos) return IDC_cmdA + static_cast<int>(at);
+    if (auto at = row5.find(c); at != std::string::npos) return IDC_cmdZ + static_cast<int>(at);
+    return 0;
+}
+
+class Passphrase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PrepareProgramFolder(true);
+        WriteFileBytes(FolderPath("usbsim.txt"), kOneKey);
+        WriteFileBytes(FolderPath("OwnerLock.ini"), "[OwnerInfo]\r\nName=Tester\r\n");
+        program.start();
+        main = program.waitWindow(kMainClass);
+        ASSERT_NE(main, nullptr);
+    }
+
+    // Opens frmSetPassword from the main window's Password button.
+    HWND openDialog() {
+        Click(main, IDC_cmdSetPass);
+        HWND found = nullptr;
+        WaitFor([&] {
+            for (HWND w : program.windows()) {
+                if (GetDlgItem(w, IDC_txtPassword2)) found = w;
+            }
+            return found != nullptr;
+        });
+        return found;
+    }
+    void keys(HWND dialog, const std::string& chars) {
+        for (char c : chars) {
+            ASSERT_NE(KeyId(c), 0) << c;
+            Click(dialog, KeyId(c));
+        }
+    }
+    // A mouse click on a field, as the user chooses where the keys type.
+    static void clickField(HWND dialog, int id) {
+        HWND field = GetDlgItem(dialog, id);
+        PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    }
+    // Waits until the field holds `expected`; returns what it holds.
+    static std::string waitField(HWND dialog, int id, const std::string& expected) {
+        std::string text;
+        WaitFor([&] { return (text = ControlText(dialog, id)) == expected; }, 5s);
+        return text;
+    }
+    // Expects one message box with the given text, title and icon, and presses OK.
+    void expectBox(const std::string& text, const std::string& title, MessageBoxInfo::Icon icon) {
+        auto box = program.waitMessageBox(5s);
+        ASSERT_TRUE(box.has_value()) << text;
+        EXPECT_EQ(box->text, text);
+        EXPECT_EQ(box->title, title);
+        EXPECT_EQ(box->icon, icon);
+        Answer(*box, IDOK);
+        WaitFor([&] { return !IsWindowVisible(box->hwnd); }, 5s);
+    }
+
+    Program program;
+    HWND main = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Passphrase, SetByClickingKeysStoresItEnciphered) {
+    HWND dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(dialog), LanguageString(305));
+    EXPECT_EQ(ControlText(dialog, IDC_cmd77), "&&");
+    EXPECT_EQ(ControlText(dialog, IDC_cmdSpecial2), "\\");
+    EXPECT_EQ(static_cast<char>(SendMessageA(GetDlgItem(dialog, IDC_txtPassword), EM_GETPASSWORDCHAR, 0, 0)), '*');
+    keys(dialog, "KEY-2024");
+    clickField(dialog, IDC_txtPassword2);
+    keys(dialog, "KEY-2024");
+    EXPECT_EQ(waitField(dialog, IDC_txtPassword, "KEY-2024"), "KEY-2024");
+    EXPECT_EQ(waitField(dialog, IDC_txtPassword2, "KEY-2024"), "KEY-2024");
+    Sleep(700);   // let the keys paint
+    Screenshot(dialog, "Z:\\tmp\\qv-set-password.bmp");
+    Click(dialog, IDC_cmdOk);
+    expectBox(WithOwner(LanguageString(525)), LanguageString(304), MessageBoxInfo::Information);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5s));
+    EXPECT_TRUE(FileExists(FolderPath("pass.st")));
+    EXPECT_FALSE(FileExists(FolderPath("pass.ini")));
+    EXPECT_EQ(ReadFileBytes(FolderPath("pass.st")).value_or("").find("KEY-2024"), std::string::npos);
+    EXPECT_EQ(ControlText(main, IDC_Label3), "");
+    EXPECT_FALSE(program.messageBox().has_value());
+}
+
+TEST_F(Passphrase, TooShortAndMismatchedAreRefused) {
+    HWND dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    keys(dialog, "SHORT12");
+    Click(dialog, IDC_cmdOk);
+    expectBox(LanguageString(523), LanguageString(300), MessageBoxInfo::Exclamation);
+    keys(dialog, "3");   // still into the first field
+    clickField(dialog, IDC_txtPassword2);
+    keys(dialog, "SHORT124");
+    Click(dialog, IDC_cmdOk);
+    expectBox(LanguageString(524), LanguageString(300), MessageBoxInfo::Exclamation);
+    Click(dialog, IDC_cmdBackspace);   // the second field is the active one now
+    keys(dialog, "3");
+    EXPECT_EQ(waitField(dialog, IDC_txtPassword2, "SHORT123"), "SHORT123");
+    EXPECT_EQ(ControlText(dialog, IDC_txtPassword), "SHORT123");
+    EXPECT_FALSE(FileExists(FolderPath("pass.st")));
+    Click(dialog, IDC_cmdOk);
+    expectBox(WithOwner(LanguageString(525)), LanguageString(304), MessageBoxInfo::Information);
+    EXPECT_TRUE(FileExists(FolderPath("pass.st")));
+}
+
+TEST_F(Passphrase, TypedTextIsUpperCasedAndFiltered) {
+    HWND dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    HWND field = GetDlgItem(dialog, IDC_txtPassword);
+    PostMessageA(field, WM_CHAR, 'a', 1);
+    PostMessageA(field, WM_CHAR, 'b', 1);
+    EXPECT_EQ(waitField(dialog, IDC_txtPassword, "AB"), "AB");
+    PostMessageA(field, WM_CHAR, ' ', 1);
+    expectBox(LanguageString(526), LanguageString(300), MessageBoxInfo::Information);
+    EXPECT_EQ(waitField(dialog, IDC_txtPassword, "AB"), "AB");
+    // Keys append at the end; Delete takes the selection, else the last character.
+    keys(dialog, "CD");
+    EXPECT_EQ(waitField(dialog, IDC_txtPassword, "ABCD"), "ABCD");
+    Click(dialog, IDC_cmdDel);
+    EXPECT_EQ(waitField(dialog, IDC_txtPassword, "ABC"), "ABC");
+    SendMessageA(field, EM_SETSEL, 1, 2);
+    Click(dialog, IDC_cmdDel);
+    EXPECT_EQ(waitField(dialog, IDC_txtPassword, "AC"), "AC");
+    EXPECT_FALSE(program.messageBox().has_value());
+    Click(dialog, IDC_cmdCancel);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5s));
+    EXPECT_FALSE(FileExists(FolderPath("pass.st")));
+}
