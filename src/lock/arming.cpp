@@ -2,7 +2,7 @@
 
 #include "app/program_strings.h"
 #include "app/text.h"
-#include "lock/lock_timer_dialogs.h"
+#include "lock/remind_forms.h"
 #include "password/password_store.h"
 #include "usbkey/find_usb_lock_drive.h"
 

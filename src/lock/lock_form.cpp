@@ -1,6 +1,7 @@
 #include "lock/lock_form.h"
 
 #include <string_view>
+#include <utility>
 
 #include "app/os_version.h"
 #include "lock/input_lock.h"
@@ -274,9 +275,13 @@ void LockForm::tick() {
     }
     Clock& clock = ctx_.services().clock;
     const DateTime now = clock.now();
-    v.setCaption("lblCurrentTime", clock.generalDate(now));
-    v.setCaption("lblUnlockTime", clock.generalDate(unlockTime_));
-    v.setCaption("lblTimeRemain", RemainingTimeText(unlockTime_ - now));
+    // The clock ticks a hundred times a second; a label is repainted only when its text changes.
+    const std::pair<const char*, std::string> texts[] = {{"lblCurrentTime", clock.generalDate(now)},
+                                                         {"lblUnlockTime", clock.generalDate(unlockTime_)},
+                                                         {"lblTimeRemain", RemainingTimeText(unlockTime_ - now)}};
+    for (const auto& [label, text] : texts) {
+        if (v.caption(label) != text) v.setCaption(label, text);
+    }
     if (now > unlockTime_) {
         expire();
         return;

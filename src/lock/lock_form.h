@@ -29,6 +29,8 @@ public:
 };
 }  // namespace detail
 
+// Register it with ctx.setLockScreen(&form). Its two unloads are reached through the base
+// they belong to: Form& (the unload handler) or LockScreenControl& (close the screen).
 class LockForm : public detail::LockFormHandlers, public detail::LockScreenLink {
 public:
     // Reads the lock duration in hours (0: no timed lock); ReadLockTimerDuration by default.

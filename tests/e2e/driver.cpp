@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <commctrl.h>
+
 #include <cstdlib>
 #include <stdexcept>
 #include <thread>
@@ -268,6 +270,90 @@ void Answer(const MessageBoxInfo& box, int buttonId) {
 }
 
 void CloseFromTitleBar(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+namespace {
+
+// An LVITEM in the list view's own process, for the messages that carry pointers.
+class RemoteItem {
+public:
+    explicit RemoteItem(HWND list) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(list, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteItem() {
+        VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
+        CloseHandle(process_);
+    }
+    // Writes `item` (with its text buffer pointing into the remote block) and returns its address.
+    LVITEMA* put(LVITEMA item) {
+        item.pszText = memory_ + 1024;
+        item.cchTextMax = 1024;
+        WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
+        return reinterpret_cast<LVITEMA*>(memory_);
+    }
+    LVITEMA item() const {
+        LVITEMA item{};
+        ReadProcessMemory(process_, memory_, &item, sizeof item, nullptr);
+        return item;
+    }
+    std::string text() const {
+        char buffer[1024] = {};
+        ReadProcessMemory(process_, memory_ + 1024, buffer, sizeof buffer - 1, nullptr);
+        return buffer;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    char* memory_ = nullptr;
+};
+
+}  // namespace
+
+int ListViewRows(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string ListViewCell(HWND list, int row, int column) {
+    RemoteItem remote(list);
+    LVITEMA item{};
+    item.iSubItem = column - 1;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(remote.put(item)));
+    return remote.text();
+}
+
+int ListViewIcon(HWND list, int row) {
+    RemoteItem remote(list);
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row - 1;
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.put(item)));
+    return remote.item().iImage + 1;
+}
+
+void ListViewSelect(HWND list, int row) {
+    RemoteItem remote(list);
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(remote.put(item)));
+}
+
+void TypeChars(HWND edit, const std::string& text) {
+    for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+HWND DialogWith(const Program& program, int controlId, Millis timeout) {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND hwnd : program.windows()) {
+                if (GetDlgItem(hwnd, controlId)) return (found = hwnd) != nullptr;
+            }
+            return false;
+        },
+        timeout);
+    return found;
+}
 
 bool Screenshot(HWND window, const std::string& bmpPath) {
     RECT r{};

@@ -80,6 +80,15 @@ void ChooseMenu(HWND window, int id);
 void Answer(const MessageBoxInfo& box, int buttonId);
 // Asks the window to close as its title bar's close button would.
 void CloseFromTitleBar(HWND window);
+// A list view in another process: its rows, cells, icons and selection (rows from 1).
+int ListViewRows(HWND list);
+std::string ListViewCell(HWND list, int row, int column);
+int ListViewIcon(HWND list, int row);
+void ListViewSelect(HWND list, int row);
+// Types text into an edit control as the physical keyboard would.
+void TypeChars(HWND edit, const std::string& text);
+// The top-level dialog of the program holding a control with this id.
+HWND DialogWith(const Program& program, int controlId, Millis timeout = 15s);
 // Writes the window's pixels as a 24-bit BMP.
 bool Screenshot(HWND window, const std::string& bmpPath);
 

@@ -2,8 +2,13 @@
 // the length and confirmation checks, the filter of typed text, and the store on disk.
 #include <gtest/gtest.h>
 
+#include "app/ini_file.h"
+#include "app/record_encoding.h"
 #include "driver.h"
+#include "password/blowfish.h"
+#include "password/cipher_key.h"
 #include "resources/resource_ids.h"
+#include "services/win_services.h"
 
 using namespace qv::e2e;
 
@@ -39,6 +44,18 @@ int KeyId(char c) {
     return 0;
 }
 
+// The program's top-level window holding a control with this id.
+HWND WindowWith(const Program& program, int id) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        for (HWND w : program.windows()) {
+            if (GetDlgItem(w, id)) found = w;
+        }
+        return found != nullptr;
+    });
+    return found;
+}
+
 class Passphrase : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -53,14 +70,7 @@ protected:
     // Opens frmSetPassword from the main window's Password button.
     HWND openDialog() {
         Click(main, IDC_cmdSetPass);
-        HWND found = nullptr;
-        WaitFor([&] {
-            for (HWND w : program.windows()) {
-                if (GetDlgItem(w, IDC_txtPassword2)) found = w;
-            }
-            return found != nullptr;
-        });
-        return found;
+        return WindowWith(program, IDC_txtPassword2);
     }
     void keys(HWND dialog, const std::string& chars) {
         for (char c : chars) {
@@ -164,4 +174,52 @@ TEST_F(Passphrase, TypedTextIsUpperCasedAndFiltered) {
     Click(dialog, IDC_cmdCancel);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5s));
     EXPECT_FALSE(FileExists(FolderPath("pass.st")));
+}
+
+// A lock still recorded at start-up while the key is away: the lock screen's Unlock button
+// opens frmPassword, and the key's passphrase typed on the keys ends the lock and the program.
+TEST_F(Passphrase, UnlocksAResumedLock) {
+    ASSERT_TRUE(WaitFor([] { return FileExists(FolderPath("bf.dat")); }));
+    program.kill();
+    qv::win::WinFileSystem fs;
+    const std::string plain = "Z:\\tmp\\qv-kbd-pass.ini";
+    DeleteFileIfPresent(plain);
+    qv::WriteIni(fs, "PassCnt", "PassCnt", "1", plain);
+    qv::WriteIni(fs, "Pass1", "PassSerial", "09511642QV0001KEY", plain);
+    qv::WriteIni(fs, "Pass1", "Password", "OPEN-SESAME1", plain);
+    qv::clsBlowfish cipher(fs, kFolder);
+    cipher.sInitBF(qv::kCipherKey);
+    cipher.sFileEncrypt(plain, FolderPath("pass.st"));
+    DeleteFileIfPresent(plain);
+    WriteFileBytes(FolderPath("tplockts.ini"), "[LVantrel]\r\nLVantrelA=" + qv::EncodeDigitText("F") +
+                                                   "\r\nLVantrelC=" + qv::EncodeDigitText("VantrelLockEnable") + "\r\n");
+    WriteFileBytes(FolderPath("tpserial1.dat"), qv::EncodeDigitText("09511642QV0001KEY") + "\r\n");
+    WriteFileBytes(FolderPath("tpserial2.dat"), qv::EncodeOffsetText("09511642QV0001KEY") + "\r\n");
+    DeleteFileIfPresent(FolderPath("usbsim.txt"));   // the key is away
+
+    Program locked;
+    locked.start();
+    HWND lock = WindowWith(locked, IDC_cButtonUnlock);
+    ASSERT_NE(lock, nullptr);
+    Click(lock, IDC_cButtonUnlock);
+    HWND dialog = WindowWith(locked, IDC_lbPass);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(dialog), LanguageString(114));
+    EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    keys(dialog, "OPEN");
+    Click(dialog, IDC_cmdOk);
+    auto wrong = locked.waitMessageBox(5s);
+    ASSERT_TRUE(wrong.has_value());
+    EXPECT_EQ(wrong->text, LanguageString(527));
+    EXPECT_EQ(wrong->title, LanguageString(302));
+    EXPECT_EQ(wrong->icon, MessageBoxInfo::Critical);
+    Answer(*wrong, IDOK);
+    keys(dialog, "-SESAME1");
+    EXPECT_EQ(waitField(dialog, IDC_txtPassword, "OPEN-SESAME1"), "OPEN-SESAME1");
+    Sleep(700);   // let the keys paint
+    Screenshot(dialog, "Z:\\tmp\\qv-password.bmp");
+    Click(dialog, IDC_cmdOk);
+    EXPECT_TRUE(locked.waitExit(10s)) << "the resumed lock's main window closes after the unlock";
+    EXPECT_FALSE(FileExists(FolderPath("tplockts.ini")));
+    EXPECT_FALSE(FileExists(FolderPath("pass.ini")));
 }

@@ -112,7 +112,9 @@ protected:
         ASSERT_TRUE(box.has_value()) << text;
         EXPECT_EQ(box->text, text);
         EXPECT_EQ(box->title, title);
-        EXPECT_EQ(box->icon, icon);
+        // A box without an icon may keep an empty icon control under Wine.
+        if (icon == MessageBoxInfo::None) EXPECT_TRUE(box->icon == icon || box->icon == MessageBoxInfo::Unknown);
+        else EXPECT_EQ(box->icon, icon);
         Answer(*box, IDOK);
         WaitFor([&] { return !IsWindow(box->hwnd); }, 5s);
     }

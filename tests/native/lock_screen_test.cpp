@@ -385,15 +385,6 @@ TEST(LockScreen, WrongKeyNoticeShowsUntilTimer2) {
     EXPECT_TRUE(w.form.isLoaded());
 }
 
-TEST(LockScreen, MainWindowControlsStopTheClockAndTheTaskbar) {
-    LockWorld w;
-    w.openThenClearLog();
-    w.form.stopClock();
-    EXPECT_FALSE(w.view().timerEnabled("Timer1"));
-    w.form.enableTaskbar(false);
-    EXPECT_EQ(w.lockDown.calls, (Log{"LockWAllTaskbar 0"}));
-}
-
 TEST(LockScreen, ShutDownButtonKeepsItsFlagsOnlyWhileTheDialogIsOpen) {
     LockWorld w;
     w.form.open();

@@ -127,14 +127,3 @@ TEST(ShutDownDialog, CancelClosesAndChangesNothing) {
     EXPECT_TRUE(w.mainWindow.calls.empty());
     EXPECT_TRUE(w.lockDown.calls.empty());
 }
-
-TEST(ShutDownDialog, WithoutPowerServiceOkOnlyShowsTheText) {
-    ShutDownWorld w;
-    w.ctx.setSystemPower(nullptr);
-    w.show([&](FakeView& v) {
-        w.form.click("cmdOk");
-        EXPECT_EQ(v.caption("lbShutDown"), "Your computer is shutting down ...");
-        EXPECT_TRUE(v.isOpen());
-    });
-    EXPECT_TRUE(w.power.calls.empty());
-}

@@ -30,6 +30,16 @@ void Pump(DWORD ms) {
     }
 }
 
+// Lets messages run until `done` holds or `ms` have passed; the final state of `done`.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000) {
+    const DWORD end = GetTickCount() + ms;
+    while (!done() && static_cast<LONG>(end - GetTickCount()) > 0) {
+        win::FormHostOf().pumpPending();
+        Sleep(10);
+    }
+    return done();
+}
+
 std::string ShotPath(const std::string& name) {
     const char* dir = std::getenv("QV_SHOT_DIR");
     return (dir && *dir ? std::string(dir) + "\\" : std::string()) + name;
@@ -66,6 +76,14 @@ bool ScreenShot(const std::string& path) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return ok;
+}
+
+bool Above(HWND upper, HWND lower) {
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (h == upper) return true;
+        if (h == lower) return false;
+    }
+    return false;
 }
 
 std::string ItemText(HWND dialog, int id) {
@@ -141,13 +159,7 @@ TEST_F(LockScreenView, CoversTheWholeDesktopOnTopWithTheMainPanelOnly) {
     HWND other = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "rival", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100,
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetWindowPos(other, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    Pump(1300);
-    bool lockAboveRival = false;
-    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        if (h == hwnd) { lockAboveRival = true; break; }
-        if (h == other) break;
-    }
-    EXPECT_TRUE(lockAboveRival);
+    EXPECT_TRUE(PumpUntil([&] { return Above(hwnd, other); }));
     DestroyWindow(other);
     Pump(100);
     EXPECT_TRUE(ScreenShot(ShotPath("lock-screen.bmp")));
@@ -163,6 +175,7 @@ TEST_F(LockScreenView, TimedLockShowsTheTimerPanelAndTheWrongKeyNotice) {
     hours = 24;
     HWND hwnd = openScreen();
     ASSERT_TRUE(hwnd);
+    EXPECT_TRUE(PumpUntil([&] { return !ItemText(hwnd, IDC_lblTimeRemain).empty(); }));
     EXPECT_TRUE(Visible(hwnd, IDC_Picture3));
     EXPECT_TRUE(Visible(hwnd, IDC_lbRemainTime));
     EXPECT_NE(ItemText(hwnd, IDC_lblCurrentTime), "");
@@ -185,14 +198,6 @@ void CALLBACK WhenShutDownDialogIsUp(HWND, UINT, UINT_PTR id, DWORD) {
     if (!dialog) return;
     KillTimer(nullptr, id);
     if (g_onDialog) g_onDialog(dialog);
-}
-
-bool Above(HWND upper, HWND lower) {
-    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        if (h == upper) return true;
-        if (h == lower) return false;
-    }
-    return false;
 }
 
 void Click(HWND dialog, int id) {

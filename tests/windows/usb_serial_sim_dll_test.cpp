@@ -31,7 +31,7 @@ protected:
     void SetUp() override {
         simFile_ = ExeFolder() + "\\usbsim.txt";
         DeleteFileA(simFile_.c_str());
-        library_ = LoadLibraryA((ExeFolder() + "\\..\\sim\\KvUSBSerial.DLL").c_str());
+        library_ = LoadLibraryA((ExeFolder() + "\\sim\\KvUSBSerial.DLL").c_str());
         ASSERT_NE(library_, nullptr);
         fn_ = reinterpret_cast<GetUSBSerialFn>(reinterpret_cast<void*>(GetProcAddress(library_, "GetUSBSerial")));
         ASSERT_NE(fn_, nullptr);

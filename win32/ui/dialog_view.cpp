@@ -5,6 +5,7 @@
 #include "resources/resource_ids.h"
 #include "ui/control_names.h"
 #include "ui/form_host.h"
+#include "ui/list_view.h"
 
 namespace qv::win {
 
@@ -163,6 +164,18 @@ void DialogView::setSelection(const std::string& control, int start, int length)
     SendMessageA(item(control), EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + length));
 }
 
+ListView* DialogView::listView(const std::string& control) {
+    auto it = listViews_.find(control);
+    if (it != listViews_.end()) return it->second.get();
+    HWND h = item(control);
+    if (!h) return nullptr;
+    // Icon 1 marks a complete device, icon 2 an incomplete one.
+    auto view = std::make_unique<Win32ListView>(h, std::vector<int>{IDI_VALIDUSB, IDI_INVALIDUSB});
+    ListView* raw = view.get();
+    listViews_[control] = std::move(view);
+    return raw;
+}
+
 void DialogView::clearItems(const std::string& control) { SendMessageA(item(control), CB_RESETCONTENT, 0, 0); }
 
 void DialogView::addItem(const std::string& control, const std::string& text) {
@@ -221,6 +234,8 @@ void DialogView::centreOnScreen() {
     int width = r.right - r.left, height = r.bottom - r.top;
     int left = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
     int top = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
+    // Moving an already centred window would only activate it again, and again.
+    if (left == r.left && top == r.top) return;
     SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

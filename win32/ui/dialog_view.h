@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ public:
     void setTimer(const std::string& timer, bool enabled, unsigned intervalMs) override;
     bool timerEnabled(const std::string& timer) const override;
     void move(const std::string& control, int left, int top, int width, int height) override;
+    ListView* listView(const std::string& control) override;
     ScreenRect virtualScreenTwips() const override;
     ScreenRect primaryScreenTwips() const override;
     void centreOnScreen() override;
@@ -62,6 +64,7 @@ private:
     HWND hwnd_ = nullptr;
     bool closing_ = false;
     std::vector<HFONT> fonts_;
+    std::map<std::string, std::unique_ptr<ListView>> listViews_;
     std::map<std::string, int> timerIds_;
     std::map<int, bool> timerState_;
     bool inTimer_ = false;
