@@ -9,6 +9,7 @@
 #include "app/progress_form.h"
 #include "app/skin.h"
 #include "app/startup.h"
+#include "lock/lock_form.h"
 #include "usbkey/drive_events.h"
 #include "help/wininet_http_client.h"
 #include "services/shell_notify.h"
@@ -79,6 +80,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     WinSystemPower power;
     ctx.setInputLock(&inputLock);
     ctx.setSystemPower(&power);
+    LockForm lockForm(ctx);
+    ctx.setLockScreen(&lockForm);
     NoSkin skin;
     Windows windows(ctx, skin);
     if (RunMain(ctx, windows) == StartupResult::MainWindowShown) FormHostOf().runMessageLoop();

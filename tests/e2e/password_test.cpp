@@ -1,5 +1,6 @@
-// Setting the passphrase from the main window's Password button: the on-screen keyboard,
-// the length and confirmation checks, the filter of typed text, and the store on disk.
+// The passphrase dialogs on the real program: setting it from the main window's Password
+// button (on-screen keys, length and confirmation checks, filter of typed text, the store on
+// disk), and unlocking a resumed lock with it from the lock screen.
 #include <gtest/gtest.h>
 
 #include "app/ini_file.h"
@@ -201,11 +202,18 @@ TEST_F(Passphrase, UnlocksAResumedLock) {
     locked.start();
     HWND lock = WindowWith(locked, IDC_cButtonUnlock);
     ASSERT_NE(lock, nullptr);
+    // The user's click activates the lock screen, which then owns the dialog it opens.
+    SetForegroundWindow(lock);
+    WaitFor([&] { return GetForegroundWindow() == lock; }, 5s);
     Click(lock, IDC_cButtonUnlock);
     HWND dialog = WindowWith(locked, IDC_lbPass);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(WindowText(dialog), LanguageString(114));
     EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // Above the full-screen lock screen, where the user can see it.
+    RECT r{};
+    GetWindowRect(GetDlgItem(dialog, IDC_cmdq), &r);
+    EXPECT_TRUE(WaitFor([&] { return GetAncestor(WindowFromPoint({r.left + 3, r.top + 3}), GA_ROOT) == dialog; }, 3s));
     keys(dialog, "OPEN");
     Click(dialog, IDC_cmdOk);
     auto wrong = locked.waitMessageBox(5s);

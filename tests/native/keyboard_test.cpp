@@ -117,18 +117,6 @@ TEST(Keyboard, KeysSitSideBySideInFiveRowsInsideTheFrame) {
     EXPECT_GE(back.left, KeyRect(*FindCharacterKey("cmdEqual")).left + 390);
 }
 
-TEST(Keyboard, LoadPlacesTheKeysInTheFrame) {
-    Dialog d(false);
-    const auto& frame = d.view.c("Frame1");
-    const auto& q = d.view.c("cmdq");
-    TwipsRect r = KeyRect(*FindCharacterKey("cmdq"));
-    EXPECT_EQ(q.left, frame.left + r.left);
-    EXPECT_EQ(q.top, frame.top + r.top);
-    EXPECT_EQ(d.view.c("cmdDel").width, 720);
-    EXPECT_GT(frame.top, d.view.c("txtPassword").top + d.view.c("txtPassword").height);
-    EXPECT_GT(d.view.c("cmdOk").top, frame.top + frame.height);
-}
-
 TEST(Keyboard, DeleteRule) {
     struct Case {
         const char* text;
@@ -210,13 +198,6 @@ TEST(KeyboardSetPassword, TypedTextIsFilteredAndUpperCased) {
     EXPECT_EQ(d.view.c("txtPassword2").selStart, 3);
 }
 
-TEST(KeyboardSetPassword, FilterKeepsAllowedCharactersInOrder) {
-    FakeWorld w;
-    EXPECT_EQ(FilterPasswordText(w.ctx, "a!B\\c|{}"), "A!B\\C|{}");
-    EXPECT_EQ(FilterPasswordText(w.ctx, std::string("a\0b", 3)), "AB");
-    EXPECT_EQ(w.messages.shown.size(), 1u);
-}
-
 TEST(KeyboardSetPassword, TypedTextBeyondFiftyIsCut) {
     Dialog d(true);
     d.view.setText("txtPassword", std::string(60, 'q'));
@@ -272,15 +253,4 @@ TEST(KeyboardDialogs, CaptionsFontsAndTopmost) {
         EXPECT_EQ(d.view.topMost, !c.setPassword);
         EXPECT_EQ(d.view.c("cmdq").fontSize, 0) << "keys keep their font";
     }
-}
-
-TEST(KeyboardDialogs, BuiltInCaptionsStayWithoutLanguageStrings) {
-    FakeWorld w;
-    SetPasswordForm form(w.ctx);
-    FakeView view;
-    view.setCaption("cmdOk", "&OK");
-    form.attach(&view);
-    form.load();
-    EXPECT_EQ(view.caption("cmdOk"), "&OK");
-    EXPECT_EQ(view.c("cmdOk").fontSize, 8);
 }

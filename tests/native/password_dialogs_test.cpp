@@ -178,17 +178,6 @@ TEST(SetPassword, MismatchInTheLastCharacterSendsKeysToTheSecondField) {
     EXPECT_EQ(GetPassword(w.ctx, kKey1), "PASS1234");
 }
 
-TEST(SetPassword, CaseMattersInTheConfirmationOnlyBeforeFiltering) {
-    World w;
-    w.setPassword([&](SetPasswordForm& f) {
-        FakeView& v = w.forms.viewOf(f);
-        v.setText("txtPassword", "secret12");
-        v.setText("txtPassword2", "SECRET12");
-        f.click("cmdOk");
-    });
-    EXPECT_EQ(GetPassword(w.ctx, kKey1), "SECRET12");
-}
-
 TEST(SetPassword, EachKeyKeepsItsOwnPassword) {
     World w;
     w.setPassword([&](SetPasswordForm& f) { w.enterTwice(f, "FIRST111", "FIRST111"); });
@@ -200,18 +189,6 @@ TEST(SetPassword, EachKeyKeepsItsOwnPassword) {
     w.ctx.globals().lockUSBKeyId = kKey1;
     EXPECT_FALSE(w.unlock("SECOND22"));
     EXPECT_TRUE(w.unlock("FIRST111"));
-}
-
-TEST(SetPassword, CancelSavesNothing) {
-    World w;
-    w.setPassword([&](SetPasswordForm& f) {
-        ClickKeys(f, "ABCDEFGH");
-        f.click("txtPassword2");
-        ClickKeys(f, "ABCDEFGH");
-        f.click("cmdCancel");
-    });
-    EXPECT_FALSE(w.fs.has(w.path("pass.st")));
-    EXPECT_TRUE(w.messages.shown.empty());
 }
 
 TEST(SetPasswordCommand, StatusFlagsAndPointerAroundTheDialog) {
@@ -355,16 +332,4 @@ TEST(UnlockByPassword, WorksWithoutMainWindowOrLockScreen) {
     w.ctx.setDriveNotifications(nullptr);
     w.ctx.globals().lockResumedAtStartup = true;
     EXPECT_TRUE(w.unlock("LETTERS9"));
-}
-
-TEST(UnlockByPassword, CancelLeavesTheLock) {
-    World w;
-    w.save(kKey1, "LETTERS9");
-    w.forms.scripts["frmPassword"] = [&](Form& f) {
-        ClickKeys(f, "LETTERS9");
-        f.click("cmdCancel");
-    };
-    RunPasswordDialog(w.ctx);
-    EXPECT_TRUE(w.log.steps.empty());
-    EXPECT_TRUE(w.messages.shown.empty());
 }
