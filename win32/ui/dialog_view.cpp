@@ -143,6 +143,16 @@ void DialogView::setFocus(const std::string& control) {
 void DialogView::setText(const std::string& control, const std::string& text) {
     HWND h = item(control);
     if (!h || WindowText(h) == text) return;   // an unchanged text raises no change event
+    char className[32] = {};
+    GetClassNameA(h, className, sizeof className);
+    if (lstrcmpiA(className, "ComboBox") == 0) {
+        // A list item of that text is selected; a drop-down list has no text of its own.
+        LRESULT index = SendMessageA(h, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+        if (index != CB_ERR) {
+            SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+            return;
+        }
+    }
     SetWindowTextA(h, text.c_str());
 }
 

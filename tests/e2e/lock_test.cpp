@@ -1,0 +1,193 @@
+// The lock on the real program with the key simulator: arm, pull the key, the lock screen,
+// another stick, the key back, a restart while locked, and the shut-down dialog.
+#include <gtest/gtest.h>
+
+#include "app/ini_file.h"
+#include "driver.h"
+#include "password/blowfish.h"
+#include "password/cipher_key.h"
+#include "resources/resource_ids.h"
+#include "services/win_services.h"
+
+using namespace qv::e2e;
+
+namespace {
+
+constexpr const char* kKeyId = "09511642QV0001KEY";
+
+// A task bar of our own for the lock-down library to hide: Wine has none without a desktop.
+class FakeTaskbar {
+public:
+    FakeTaskbar() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "Shell_TrayWnd";
+        RegisterClassA(&wc);
+        hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 30, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    ~FakeTaskbar() { DestroyWindow(hwnd_); }
+    bool visible() const {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        return IsWindowVisible(hwnd_) != 0;
+    }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+class Lock : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PrepareProgramFolder();
+        CopyFileA((std::string(std::getenv("QV_BIN")) + "\\keysim.exe").c_str(), FolderPath("keysim.exe").c_str(), FALSE);
+        simulate("plug-key");
+        storePassphrase("OPEN-SESAME1");
+    }
+
+    // Runs the key simulator's command line, as a person pressing its buttons would.
+    static void simulate(const std::string& action) {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        std::string command = "\"" + FolderPath("keysim.exe") + "\" --program-folder " + kFolder + " " + action;
+        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                   &si, &pi));
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+
+    // The box file as the program writes it at its first start, from its own resource.
+    static void writeBoxFile() {
+        HMODULE exe = LoadLibraryExA(FolderPath("quorvel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HRSRC resource = FindResourceA(exe, MAKEINTRESOURCEA(1), "CUSTOM");
+        ASSERT_NE(resource, nullptr);
+        auto* data = static_cast<const char*>(LockResource(LoadResource(exe, resource)));
+        WriteFileBytes(FolderPath("bf.dat"), std::string(data, SizeofResource(exe, resource)));
+        FreeLibrary(exe);
+    }
+
+    static void storePassphrase(const std::string& passphrase) {
+        writeBoxFile();
+        qv::win::WinFileSystem fs;
+        const std::string plain = "Z:\\tmp\\qv-lock-pass.ini";
+        DeleteFileIfPresent(plain);
+        qv::WriteIni(fs, "PassCnt", "PassCnt", "1", plain);
+        qv::WriteIni(fs, "Pass1", "PassSerial", kKeyId, plain);
+        qv::WriteIni(fs, "Pass1", "Password", passphrase, plain);
+        qv::clsBlowfish cipher(fs, kFolder);
+        cipher.sInitBF(qv::kCipherKey);
+        cipher.sFileEncrypt(plain, FolderPath("pass.st"));
+        DeleteFileIfPresent(plain);
+    }
+
+    static bool recordPresent() {
+        return FileExists(FolderPath("tplockts.ini")) && FileExists(FolderPath("tpserial1.dat")) &&
+               FileExists(FolderPath("tpserial2.dat"));
+    }
+    static bool recordGone() {
+        return !FileExists(FolderPath("tplockts.ini")) && !FileExists(FolderPath("tpserial1.dat")) &&
+               !FileExists(FolderPath("tpserial2.dat"));
+    }
+
+    HWND lockScreen(Millis timeout = 15s) const { return DialogWith(program, IDC_cButtonUnlock, timeout); }
+
+    // Starts the program and arms it: Lock, then Close in the protection settings.
+    HWND startArmed() {
+        program.start();
+        HWND main = program.waitWindow("QuorvelMainWindow");
+        EXPECT_NE(main, nullptr);
+        Click(main, IDC_cmdLock);
+        HWND settings = DialogWith(program, IDC_cmdSave);
+        EXPECT_NE(settings, nullptr);
+        Click(settings, IDC_cmdClose);
+        EXPECT_TRUE(WaitFor([&] { return ControlEnabled(main, IDC_cmdUnlock); }));
+        return main;
+    }
+
+    Program program;
+};
+
+TEST_F(Lock, PullingTheKeyLocksAndPluggingItBackUnlocks) {
+    FakeTaskbar taskbar;
+    HWND main = startArmed();
+    ASSERT_TRUE(taskbar.visible());
+
+    simulate("pull-key");
+    HWND screen = lockScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_TRUE(GetWindowLongA(screen, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    RECT r{};
+    GetWindowRect(screen, &r);
+    EXPECT_LE(r.left, GetSystemMetrics(SM_XVIRTUALSCREEN));
+    EXPECT_LE(r.top, GetSystemMetrics(SM_YVIRTUALSCREEN));
+    EXPECT_GE(r.right, GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_GE(r.bottom, GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    EXPECT_TRUE(WaitFor([&] { return !taskbar.visible(); }));
+    EXPECT_TRUE(WaitFor([] { return recordPresent(); }));
+    Screenshot(nullptr, "Z:\\tmp\\qv-lock-screen.bmp");
+
+    // Another stick: the wrong-key notice, gone again six seconds later; still locked.
+    EXPECT_FALSE(ControlVisible(screen, IDC_Picture2));
+    simulate("plug-other");
+    EXPECT_TRUE(WaitFor([&] { return ControlVisible(screen, IDC_Picture2); }, 3s));
+    EXPECT_TRUE(WaitFor([&] { return !ControlVisible(screen, IDC_Picture2); }, 9s));
+    EXPECT_TRUE(IsWindow(screen));
+
+    // The key: the lock screen goes, the lock-down with it, and the record; still armed.
+    simulate("plug-key");
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(screen); }));
+    EXPECT_TRUE(WaitFor([&] { return taskbar.visible(); }));
+    EXPECT_TRUE(WaitFor([] { return recordGone(); }));
+    EXPECT_TRUE(ControlEnabled(main, IDC_cmdUnlock));
+
+    // Armed still: pulling the key locks again.
+    simulate("pull-key");
+    screen = lockScreen();
+    ASSERT_NE(screen, nullptr);
+    simulate("plug-key");
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(screen); }));
+}
+
+TEST_F(Lock, ShutDownDialogCancelLeavesTheLockAsItWas) {
+    startArmed();
+    simulate("pull-key");
+    HWND screen = lockScreen();
+    ASSERT_NE(screen, nullptr);
+    Click(screen, IDC_chButtonShutDown);
+    HWND dialog = DialogWith(program, IDC_Combo1);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    HWND choice = GetDlgItem(dialog, IDC_Combo1);
+    // "Shut down", the first of the three choices, is preset.
+    EXPECT_EQ(SendMessageA(choice, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageA(choice, CB_GETCURSEL, 0, 0), 0);
+    Click(dialog, IDC_cmdCancel);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(IsWindow(screen));
+    EXPECT_TRUE(recordPresent());
+}
+
+TEST_F(Lock, KilledWhileLockedComesBackLockedAndTheKeyEndsBoth) {
+    startArmed();
+    simulate("pull-key");
+    ASSERT_NE(lockScreen(), nullptr);
+    ASSERT_TRUE(WaitFor([] { return recordPresent(); }));
+    program.kill();
+
+    Program again;
+    again.start();
+    HWND screen = DialogWith(again, IDC_cButtonUnlock);
+    ASSERT_NE(screen, nullptr);
+    HWND main = again.findWindow("QuorvelMainWindow");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(ControlEnabled(main, IDC_cmdUnlock));
+    simulate("plug-key");
+    EXPECT_TRUE(again.waitExit(15s));   // the lock had been resumed: the main window closes too
+    EXPECT_TRUE(recordGone());
+}
+
+}  // namespace
