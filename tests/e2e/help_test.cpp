@@ -1,0 +1,148 @@
+// The Help menu on the real program: the about box, a missing help document, and the
+// update check against a server on this machine.
+#include "tiny_http_server.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "driver.h"
+#include "resources/resource_ids.h"
+
+using namespace qv::e2e;
+
+namespace {
+
+std::string Lic(unsigned id) {
+    HMODULE lib = LoadLibraryExA(FolderPath("lic0409.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char buffer[512] = {};
+    LoadStringA(lib, id, buffer, sizeof buffer);
+    FreeLibrary(lib);
+    return buffer;
+}
+
+std::string WithProduct(std::string text) {
+    for (std::string p : {"%s", "%S"}) {
+        for (std::size_t at; (at = text.find(p)) != std::string::npos;) text.replace(at, 2, "Quorvel Lite");
+    }
+    return text;
+}
+
+// Points the update address (program string 1001) of the copied program at this machine.
+// Only this test's copy is changed; the shipped program has no such switch.
+void PointUpdateAddressAt(const std::wstring& url) {
+    const std::string exe = FolderPath("quorvel.exe");
+    // String block 63 holds ids 992 to 1007.
+    std::map<int, std::wstring> texts;
+    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    for (int id = 992; id < 1008; ++id) {
+        wchar_t buffer[512] = {};
+        LoadStringW(module, static_cast<UINT>(id), buffer, 512);
+        texts[id] = buffer;
+    }
+    FreeLibrary(module);
+    texts[1001] = url;
+    std::wstring block;
+    for (int id = 992; id < 1008; ++id) {
+        block += static_cast<wchar_t>(texts[id].size());
+        block += texts[id];
+    }
+    HANDLE update = BeginUpdateResourceA(exe.c_str(), FALSE);
+    ASSERT_NE(update, nullptr);
+    ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(63), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                block.data(), static_cast<DWORD>(block.size() * sizeof(wchar_t))));
+    ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+}
+
+class Help : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    static void TearDownTestSuite() { WSACleanup(); }
+    void SetUp() override { PrepareProgramFolder(); }
+    HWND start() {
+        program.start();
+        HWND main = program.waitWindow("QuorvelMainWindow");
+        EXPECT_NE(main, nullptr);
+        return main;
+    }
+    Program program;
+};
+
+TEST_F(Help, AboutBoxShowsTheVersionAndCloses) {
+    HWND main = start();
+    ChooseMenu(main, IDC_mnuHelpAbout);
+    HWND about = DialogWith(program, IDC_lblVersion);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(WindowText(about), WithProduct(Lic(303)));
+    EXPECT_EQ(ControlText(about, IDC_lblVersion), "Version 1.0.3");
+    EXPECT_EQ(ControlText(about, IDC_lblDisclaimer), Lic(500));
+    Screenshot(about, "Z:\\tmp\\qv-about.bmp");
+    Click(about, IDC_cmdOK);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
+}
+
+TEST_F(Help, MissingDocumentIsReported) {
+    DeleteFileIfPresent(FolderPath("what_0409.pdf"));
+    HWND main = start();
+    ChooseMenu(main, IDC_mnuHelpWhat);
+    auto box = program.waitMessageBox();
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, Lic(527));
+    EXPECT_EQ(box->icon, MessageBoxInfo::Exclamation);
+}
+
+TEST_F(Help, UpdateCheckPostsEditionAndVersionAndReadsTheAnswer) {
+    PointUpdateAddressAt(L"http://127.0.0.1/support/checkupdates.php");
+    {
+        TinyHttpServer server(Reply("200 OK", "<status>1</status>"), 80);
+        ASSERT_TRUE(server.bound()) << "port 80 on 127.0.0.1 is taken";
+        HWND main = start();
+        ChooseMenu(main, IDC_mnuHelpUpdates);
+        auto box = program.waitMessageBox();
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(box->text, WithProduct(Lic(513)));
+        EXPECT_EQ(box->title, "Vantrel");
+        EXPECT_EQ(box->icon, MessageBoxInfo::Information);
+        Answer(*box, IDOK);
+        server.finish();
+        EXPECT_EQ(server.requestLine(), "POST /support/checkupdates.php HTTP/1.0");
+        EXPECT_EQ(server.body(), "appid=LE&version=1.0.3");
+        EXPECT_TRUE(server.hasHeader("User-Agent: Vantrel_App"));
+        EXPECT_TRUE(server.hasHeader("Content-Type: application/x-www-form-urlencoded"));
+        program.kill();
+    }
+    {
+        TinyHttpServer server(Reply("200 OK", "<status>2</status>"), 80);
+        ASSERT_TRUE(server.bound());
+        Program again;
+        again.start();
+        HWND main = again.waitWindow("QuorvelMainWindow");
+        ASSERT_NE(main, nullptr);
+        ChooseMenu(main, IDC_mnuHelpUpdates);
+        HWND dialog = DialogWith(again, IDC_lburl);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(WindowText(dialog), Lic(307));
+        EXPECT_EQ(ControlText(dialog, IDC_lbdesc), WithProduct(Lic(514)));
+        EXPECT_EQ(ControlText(dialog, IDC_lburl), "http://www.vantrel.example/support/software.html");
+        Screenshot(dialog, "Z:\\tmp\\qv-update.bmp");
+    }
+    {
+        TinyHttpServer server(Reply("404 Not Found", "<status>1</status>"), 80);
+        ASSERT_TRUE(server.bound());
+        Program third;
+        third.start();
+        HWND main = third.waitWindow("QuorvelMainWindow");
+        ASSERT_NE(main, nullptr);
+        ChooseMenu(main, IDC_mnuHelpUpdates);
+        auto box = third.waitMessageBox();
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(box->text, "Failure connecting to internet or webserver. HTTP response code: 404");
+        EXPECT_EQ(box->title, "Error");
+        EXPECT_EQ(box->icon, MessageBoxInfo::Critical);
+    }
+}
+
+}  // namespace
