@@ -3,8 +3,6 @@
 
 # The MinGW runtime is linked statically: no libstdc++/libgcc DLL beside the program.
 add_link_options(-static -static-libgcc -static-libstdc++)
-# GCC 12 reports false overlaps in inlined std::string code at -O2 and above.
-add_compile_options(-Wno-restrict)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 # The program folder as it goes on the USB stick; targets and files that ship are put here.
