@@ -2,6 +2,7 @@
 
 #include "app/text.h"
 #include "password/cipher_key.h"
+#include "password/plain_file_guard.h"
 #include "password/shared_blowfish.h"
 
 namespace qv {
@@ -11,22 +12,6 @@ namespace {
 const char* const kStoredFile = "tmhr.tmp";
 const char* const kPlainFile = "tmhr.ini";
 
-// The plain form exists only inside one call: a leftover is removed before anything is
-// deciphered into it, and the call's own copy is removed however the call ends.
-class PlainFileGuard {
-public:
-    PlainFileGuard(Context& ctx, std::string path) : ctx_(ctx), path_(std::move(path)) { removeIfPresent(); }
-    ~PlainFileGuard() { removeIfPresent(); }
-    PlainFileGuard(const PlainFileGuard&) = delete;
-    PlainFileGuard& operator=(const PlainFileGuard&) = delete;
-
-private:
-    void removeIfPresent() {
-        if (Exists(ctx_.services().fs, path_)) ctx_.deleteFileSilent(path_);
-    }
-    Context& ctx_;
-    std::string path_;
-};
 
 // The stored duration valid for `maxHours`, 0 for none. A file that cannot be deciphered
 // or read counts as none.

@@ -3,6 +3,7 @@
 #include "app/ini_file.h"
 #include "app/text.h"
 #include "password/cipher_key.h"
+#include "password/plain_file_guard.h"
 #include "password/shared_blowfish.h"
 
 namespace qv {
@@ -12,21 +13,6 @@ namespace {
 const char* const kStoreFile = "pass.st";
 const char* const kPlainFile = "pass.ini";
 
-// The plain form must never outlive the call that made it, whatever way the call ends.
-class PlainFileGuard {
-public:
-    PlainFileGuard(Context& ctx, std::string path) : ctx_(ctx), path_(std::move(path)) { removeIfPresent(); }
-    ~PlainFileGuard() { removeIfPresent(); }
-    PlainFileGuard(const PlainFileGuard&) = delete;
-    PlainFileGuard& operator=(const PlainFileGuard&) = delete;
-
-private:
-    void removeIfPresent() {
-        if (Exists(ctx_.services().fs, path_)) ctx_.deleteFileSilent(path_);
-    }
-    Context& ctx_;
-    std::string path_;
-};
 
 // Deciphers the store into the plain file.
 void Decipher(Context& ctx, const std::string& store, const std::string& plain) {

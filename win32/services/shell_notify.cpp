@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/program_strings.h"
+#include "services/win_services.h"
 #include "ui/form_host.h"
 
 namespace qv::win {
@@ -39,15 +40,6 @@ LRESULT CALLBACK NotifyWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return old ? CallWindowProcA(old, hwnd, message, wParam, lParam) : DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-std::string LastErrorText(DWORD error) {
-    char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    std::string result = text ? text : "";
-    if (text) LocalFree(text);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r')) result.pop_back();
-    return result;
-}
 
 }  // namespace
 
@@ -64,7 +56,7 @@ bool SubclassWindow(Context& ctx, HWND hwnd, WNDPROC newProc, void* owner) {
     char handle[32];
     std::snprintf(handle, sizeof handle, "%llX", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(hwnd)));
     ctx.message(std::string("Error subclassing window &H") + handle + "\r\n\r\nErr# " + std::to_string(error) + ": " +
-                    LastErrorText(error),
+                    ErrorText(error),
                 kAppTitle, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }

@@ -11,6 +11,9 @@
 
 namespace qv::win {
 
+// The system's text for an error number, without its line break; empty for 0.
+std::string ErrorText(DWORD error);
+
 class WinFileSystem : public FileSystem {
 public:
     std::optional<FileInfo> stat(const std::string& path) const override;

@@ -81,8 +81,9 @@ bool WinShell::run(const std::string& commandLine) {
     return true;
 }
 
-std::string WinShell::lastErrorDescription() {
-    DWORD error = GetLastError();
+std::string WinShell::lastErrorDescription() { return ErrorText(GetLastError()); }
+
+std::string ErrorText(DWORD error) {
     if (!error) return {};
     char* text = nullptr;
     FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
