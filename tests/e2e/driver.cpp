@@ -248,17 +248,6 @@ std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dial
 bool ControlEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
 bool ControlVisible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != 0; }
 
-std::string MenuText(HWND window, int id) {
-    char buffer[512] = {};
-    GetMenuStringA(GetMenu(window), static_cast<UINT>(id), buffer, sizeof buffer, MF_BYCOMMAND);
-    return buffer;
-}
-
-bool MenuEnabled(HWND window, int id) {
-    UINT state = GetMenuState(GetMenu(window), static_cast<UINT>(id), MF_BYCOMMAND);
-    return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
-}
-
 void Click(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }

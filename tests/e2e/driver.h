@@ -72,8 +72,6 @@ std::string ClassName(HWND hwnd);
 std::string ControlText(HWND dialog, int id);
 bool ControlEnabled(HWND dialog, int id);
 bool ControlVisible(HWND dialog, int id);
-std::string MenuText(HWND window, int id);
-bool MenuEnabled(HWND window, int id);
 // Clicks without waiting for the handler: posts the button's notification to its dialog.
 void Click(HWND dialog, int id);
 void ChooseMenu(HWND window, int id);
