@@ -131,20 +131,26 @@ void Program::kill() {
     }
 }
 
+namespace {
+
+struct WindowSearch {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == search->pid && IsWindowVisible(hwnd)) search->found.push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> Program::windows() const {
-    struct Search {
-        DWORD pid;
-        std::vector<HWND> found;
-    } search{pi_.dwProcessId, {}};
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if (pid == s->pid && IsWindowVisible(hwnd)) s->found.push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{pi_.dwProcessId, {}};
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

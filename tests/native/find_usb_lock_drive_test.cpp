@@ -11,43 +11,29 @@ namespace {
 struct Drive {
     char letter;
     unsigned type;
-    bool ready = true;
-    bool keyFolder = true;
+    bool ready = true, keyFolder = true;
     unsigned folderAttributes = AttrDirectory;
 };
-
 using Devices = std::vector<std::vector<std::string>>;
 const Devices kOneKey{{"0951", "1642", "001372"}};
 const Devices kTwo{{"0951", "1642", "001372", "Maker", "Stick"}, {"0781", "5567", "00AB"}};
+constexpr unsigned R = Drives::Removable, Fx = Drives::Fixed;
 
 struct World : FakeWorld {
-    void addDrive(const Drive& d) {
-        drives.types[d.letter] = d.type;
-        if (!d.ready) drives.notReady.insert(d.letter);
-        fs.mkdir(std::string(1, d.letter) + ":\\");
-        if (d.keyFolder) fs.mkdir(std::string(1, d.letter) + ":\\Program\\quorvel", d.folderAttributes);
-    }
-    void setIni(const std::string& value, unsigned attributes = AttrArchive) {
-        fs.put(path("USBLockDrive.ini"), "[LockUSBDrive]\r\nDriveLetter=" + value + "\r\n", attributes);
-    }
-    // In the selection dialog, picks row `row` (0: none chosen, Cancel).
-    void pickInDialog(int row) {
-        forms.scripts["frmSelectUSBLock"] = [this, row](Form& form) {
-            form.timer("Timer1");
-            if (row == 0) {
-                form.click("cmdCancel");
-                return;
-            }
-            forms.viewOf(form).listViews["ListView1"].selected = row;
-            form.click("cmdOk");
-        };
+    explicit World(const std::vector<Drive>& drives) {
+        for (const Drive& d : drives) {
+            this->drives.types[d.letter] = d.type;
+            if (!d.ready) this->drives.notReady.insert(d.letter);
+            fs.mkdir(std::string(1, d.letter) + ":\\");
+            if (d.keyFolder) fs.mkdir(std::string(1, d.letter) + ":\\Program\\quorvel", d.folderAttributes);
+        }
+        ctx.globals().selectedUSBKeyId = "stale";
     }
 };
 
 }  // namespace
 
 TEST(FindUSBLockDrive, Precedence) {
-    constexpr unsigned R = Drives::Removable, Fx = Drives::Fixed;
     struct Case {
         const char* name;
         std::optional<std::string> ini;
@@ -75,14 +61,12 @@ TEST(FindUSBLockDrive, Precedence) {
         {"no drive at all", {}, {}, ""},
     };
     for (const Case& c : cases) {
-        World w;
+        World w(c.drives);
         w.usbSerial.setDevices(kOneKey);
-        for (const Drive& d : c.drives) w.addDrive(d);
-        if (c.ini) w.setIni(*c.ini, c.iniAttributes);
+        if (c.ini) w.fs.put(w.path("USBLockDrive.ini"), "[LockUSBDrive]\r\nDriveLetter=" + *c.ini + "\r\n", c.iniAttributes);
         EXPECT_EQ(FindUSBLockDrive(w.ctx), c.result) << c.name;
         EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, "09511642001372") << c.name;
-        EXPECT_TRUE(w.forms.shown.empty()) << c.name;
-        EXPECT_TRUE(w.messages.shown.empty()) << c.name;
+        EXPECT_TRUE(w.forms.shown.empty() && w.messages.shown.empty()) << c.name;
     }
 }
 
@@ -95,7 +79,7 @@ TEST(FindUSBLockDrive, DeviceChoice) {
         std::string result, selected;
         bool dialogShown;
     } cases[] = {
-        {"one complete device", {{"0951", "1642", "001372"}}, true, 0, "F", "09511642001372", false},
+        {"one complete device", kOneKey, true, 0, "F", "09511642001372", false},
         {"one device, blanks kept in the id", {{"0951 ", "1642", "001372"}}, true, 0, "F", "0951 1642001372", false},
         {"one device without serial", {{"0951", "1642", ""}}, true, 0, "", "", false},
         {"one device with a blank vendor id", {{" ", "1642", "001372"}}, true, 0, "", "", false},
@@ -105,60 +89,46 @@ TEST(FindUSBLockDrive, DeviceChoice) {
         {"two devices, chosen, no drive", kTwo, false, 1, "", "09511642001372", true},
     };
     for (const Case& c : cases) {
-        World w;
+        World w(c.driveQualifies ? std::vector<Drive>{{'F', R}} : std::vector<Drive>{});
         w.usbSerial.setDevices(c.devices);
-        if (c.driveQualifies) w.addDrive({'F', Drives::Removable});
-        w.pickInDialog(c.dialogRow);
-        w.ctx.globals().selectedUSBKeyId = "stale";
+        w.forms.scripts["frmSelectUSBLock"] = [&w, row = c.dialogRow](Form& form) {
+            form.timer("Timer1");
+            w.forms.viewOf(form).listViews["ListView1"].selected = row;
+            form.click(row ? "cmdOk" : "cmdCancel");
+        };
         EXPECT_EQ(FindUSBLockDrive(w.ctx), c.result) << c.name;
         EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, c.selected) << c.name;
-        EXPECT_EQ(w.forms.shown.size(), c.dialogShown ? 1u : 0u) << c.name;
-        if (c.dialogShown) {
-            EXPECT_EQ(w.forms.shown[0], "frmSelectUSBLock modal");
-        }
+        EXPECT_EQ(w.forms.shown, c.dialogShown ? std::vector<std::string>{"frmSelectUSBLock modal"}
+                                               : std::vector<std::string>{}) << c.name;
     }
 }
 
 TEST(FindUSBLockDrive, NoDevicesGiveTheEmptyResultAndTheirMessage) {
-    struct Case {
-        const char* name;
-        std::int16_t status;
-        std::string text;
-        std::int16_t count;
-        size_t messages;
-    } cases[] = {
-        {"failed status", 4, "", 0, 1},
-        {"no device text", 1, "", 0, 1},
-        {"count but no whole record", 1, "<vid>0951</vid>", 1, 0},
-        {"records but a count of 0", 1, "<vid>1</vid><pid>2</pid><serial>3</serial></device>", 0, 0},
+    const std::tuple<std::int16_t, std::string, std::int16_t, size_t> cases[] = {
+        {4, "", 0, 1},   // failed status
+        {1, "", 0, 1},   // no device text
+        {1, "<vid>0951</vid>", 1, 0},   // count but no whole record
+        {1, "<vid>1</vid><pid>2</pid><serial>3</serial></device>", 0, 0},   // records but a count of 0
     };
-    for (const Case& c : cases) {
-        World w;
-        w.addDrive({'F', Drives::Removable});
-        w.usbSerial.status = c.status;
-        w.usbSerial.text = c.text;
-        w.usbSerial.count = c.count;
-        w.ctx.globals().selectedUSBKeyId = "stale";
-        EXPECT_EQ(FindUSBLockDrive(w.ctx), "") << c.name;
-        EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, "") << c.name;
-        EXPECT_EQ(w.messages.shown.size(), c.messages) << c.name;
-        EXPECT_TRUE(w.forms.shown.empty()) << c.name;
+    for (auto& [status, text, count, messages] : cases) {
+        World w({{'F', R}});
+        w.usbSerial.status = status;
+        w.usbSerial.text = text;
+        w.usbSerial.count = count;
+        EXPECT_EQ(FindUSBLockDrive(w.ctx), "") << text;
+        EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, "") << text;
+        EXPECT_EQ(w.messages.shown.size(), messages) << text;
+        EXPECT_TRUE(w.forms.shown.empty()) << text;
     }
 }
 
 TEST(FindUSBLockDrive, DriveTests) {
-    World w;
-    w.addDrive({'E', Drives::Removable});
-    w.addDrive({'F', Drives::Fixed, false});
-    w.addDrive({'G', Drives::RamDisk});
-    EXPECT_TRUE(IsLockDriveType(w.ctx, "E"));
-    EXPECT_TRUE(IsLockDriveType(w.ctx, "f"));
-    EXPECT_FALSE(IsLockDriveType(w.ctx, "G"));
-    EXPECT_FALSE(IsLockDriveType(w.ctx, ""));
-    EXPECT_FALSE(IsLockDriveType(w.ctx, "E:"));
-    EXPECT_TRUE(IsDriveReady(w.ctx, "e"));
-    EXPECT_FALSE(IsDriveReady(w.ctx, "F"));
-    EXPECT_FALSE(IsDriveReady(w.ctx, "Q"));
-    EXPECT_FALSE(IsDriveReady(w.ctx, "E:"));
-    EXPECT_FALSE(IsDriveReady(w.ctx, ""));
+    World w({{'E', R}, {'F', Fx, false}, {'G', Drives::RamDisk}});
+    const std::tuple<const char*, bool, bool> cases[] = {   // drive, lock drive type, ready
+        {"E", true, true}, {"e", true, true}, {"f", true, false}, {"G", false, true},
+        {"Q", false, false}, {"", false, false}, {"E:", false, false}};
+    for (auto [drive, lockType, ready] : cases) {
+        EXPECT_EQ(IsLockDriveType(w.ctx, drive), lockType) << drive;
+        EXPECT_EQ(IsDriveReady(w.ctx, drive), ready) << drive;
+    }
 }

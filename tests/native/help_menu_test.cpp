@@ -11,7 +11,6 @@ using namespace qv::test;
 namespace {
 
 constexpr const char* kSysInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-constexpr const char* kSysInfoFolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
 struct HelpWorld : FakeWorld {
     explicit HelpWorld(const std::string& language = "0409") {
@@ -20,8 +19,8 @@ struct HelpWorld : FakeWorld {
                     {{100, "OK"}, {112, "System Info..."}, {303, "About %S"}, {500, "No warranty"},
                      {515, "No address"}, {527, "Document missing"}});
     }
-    void setReg(const char* key, const char* name, std::uint32_t type, const std::string& data) {
-        registry.values[FakeRegistry::path(RegRoot::LocalMachine, key, name)] = {type, data};
+    void setReg(const char* key, const char* name, const std::string& data) {
+        registry.values[FakeRegistry::path(RegRoot::LocalMachine, key, name)] = {1, data};
     }
     void expectOnlyMessage(const std::string& text, const std::string& title, unsigned flags) {
         ASSERT_EQ(messages.shown.size(), 1u);
@@ -33,29 +32,25 @@ struct HelpWorld : FakeWorld {
 
 }  // namespace
 
-TEST(HelpDocuments, OpensTheDocumentOfTheLanguageEvenWhenHidden) {
+TEST(HelpDocuments, OpensTheDocumentOfTheLanguageEvenWhenHiddenWithNoFallback) {
     HelpWorld w;
     w.fs.put(w.path("feature_0409.pdf"), "%PDF", AttrHidden | AttrArchive | AttrReadOnly);
     w.fs.put(w.path("what_0409.pdf"), "%PDF");
     mnuHelpComparison(w.ctx);
     mnuHelpWhat(w.ctx);
-    EXPECT_EQ(w.shell.opened,
-              (std::vector<std::string>{w.path("feature_0409.pdf"), w.path("what_0409.pdf")}));
+    EXPECT_EQ(w.shell.opened, (std::vector<std::string>{w.path("feature_0409.pdf"), w.path("what_0409.pdf")}));
     EXPECT_EQ(w.desktop.slept, 2000u);
     EXPECT_TRUE(w.messages.shown.empty());
-    EXPECT_FALSE(w.desktop.busy);
-}
 
-TEST(HelpDocuments, MissingDocumentHasNoFallbackLanguage) {
-    HelpWorld w("0804");
-    w.fs.put(w.path("feature_0409.pdf"), "%PDF");
-    w.fs.mkdir(w.path("what_0804.pdf"));   // a folder of that name is no document
-    mnuHelpComparison(w.ctx);
-    w.expectOnlyMessage("Document missing", "Notice", MbIconExclamation);
-    mnuHelpWhat(w.ctx);
-    EXPECT_EQ(w.messages.shown.size(), 2u);
-    EXPECT_TRUE(w.shell.opened.empty());
-    EXPECT_FALSE(w.desktop.busy);
+    HelpWorld c("0804");
+    c.fs.put(c.path("feature_0409.pdf"), "%PDF");
+    c.fs.mkdir(c.path("what_0804.pdf"));   // a folder of that name is no document
+    mnuHelpComparison(c.ctx);
+    c.expectOnlyMessage("Document missing", "Notice", MbIconExclamation);
+    mnuHelpWhat(c.ctx);
+    EXPECT_EQ(c.messages.shown.size(), 2u);
+    EXPECT_TRUE(c.shell.opened.empty());
+    EXPECT_FALSE(w.desktop.busy || c.desktop.busy);
 }
 
 TEST(HelpDocuments, ViewerFailureReportsTheErrorDescription) {
@@ -83,39 +78,35 @@ TEST(HelpDocuments, SupportPageOrRefusalWhenItIsEmpty) {
     EXPECT_FALSE(w.desktop.busy);
 }
 
-TEST(AboutBox, TextsAndFonts) {
+TEST(AboutBox, TextsFontsAndTheSysInfoButton) {
     for (auto [language, size] : {std::pair{"0409", 8}, {"0804", 9}}) {
         SCOPED_TRACE(language);
         HelpWorld w(language);
         w.ctx.globals().charsetSetting = "134";
-        AboutForm about(w.ctx);
-        w.forms.scripts["frmAbout"] = [&](Form&) {
+        w.setReg(kSysInfoKey, "PATH", "C:\\msinfo32.exe");
+        w.forms.scripts["frmAbout"] = [&](Form& about) {
             FakeView& v = w.forms.viewOf(about);
-            EXPECT_EQ(v.caption(""), "About Quorvel Lite");
-            EXPECT_EQ(v.caption("lblTitle"), kAppTitle);
-            EXPECT_EQ(v.caption("lblVersion"), "Version " + VersionText());
-            EXPECT_EQ(v.caption("lblDisclaimer"), "No warranty");
-            EXPECT_EQ(v.caption("cmdOK"), "OK");
-            EXPECT_EQ(v.caption("cmdSysInfo"), "System Info...");
+            for (auto [control, caption] :
+                 {std::pair<const char*, std::string>{"", "About Quorvel Lite"}, {"lblTitle", kAppTitle},
+                  {"lblVersion", "Version " + VersionText()}, {"lblDisclaimer", "No warranty"}, {"cmdOK", "OK"},
+                  {"cmdSysInfo", "System Info..."}})
+                EXPECT_EQ(v.caption(control), caption) << control;
             for (const char* control : {"lblVersion", "lblDisclaimer", "cmdOK", "cmdSysInfo"}) {
                 EXPECT_EQ(v.controls[control].fontSize, size) << control;
                 EXPECT_EQ(v.controls[control].charset, 134) << control;
             }
+            about.click("cmdSysInfo");
             about.click("cmdOK");
             EXPECT_FALSE(v.isOpen());
         };
-        w.forms.showModal(about);
+        mnuHelpAbout(w.ctx);
         EXPECT_EQ(w.forms.shown, std::vector<std::string>{"frmAbout modal"});
+        EXPECT_EQ(w.shell.ran, std::vector<std::string>{"C:\\msinfo32.exe"});
     }
 }
 
 TEST(AboutBox, RegistryValueText) {
-    struct Case {
-        std::uint32_t type;
-        std::string data;
-        std::string text;
-    };
-    const Case cases[] = {
+    const std::tuple<std::uint32_t, std::string, std::string> cases[] = {
         {1, std::string("C:\\Tools\\msinfo32.exe\0", 22), "C:\\Tools\\msinfo32.exe"},
         {1, "no terminator", "no terminator"},
         {1, std::string("a\0\0", 3), std::string("a\0", 2)},   // only one zero is dropped
@@ -124,12 +115,8 @@ TEST(AboutBox, RegistryValueText) {
         {4, std::string("\x05\0\0\0", 4), "&h000005"},
         {4, std::string("\x02\x01\0\0", 4), "&h000102"},
         {4, std::string("\xff\x0a\x00\x80", 4), "&h80000AFF"},
-        {2, "%SystemRoot%\\x.exe", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(RegValueText({c.type, c.data}), c.text);
-    }
+        {2, "%SystemRoot%\\x.exe", ""}};
+    for (auto& [type, data, text] : cases) EXPECT_EQ(RegValueText({type, data}), text) << text;
 }
 
 TEST(AboutBox, GetKeyValueFailsForMissingOrOversizedValues) {
@@ -137,49 +124,39 @@ TEST(AboutBox, GetKeyValueFailsForMissingOrOversizedValues) {
     std::string value = "stale";
     EXPECT_FALSE(GetKeyValue(w.registry, RegRoot::LocalMachine, kSysInfoKey, "PATH", value));
     EXPECT_EQ(value, "");
-    w.setReg(kSysInfoKey, "PATH", 1, std::string(1025, 'x'));
+    w.setReg(kSysInfoKey, "PATH", std::string(1025, 'x'));
     EXPECT_FALSE(GetKeyValue(w.registry, RegRoot::LocalMachine, kSysInfoKey, "PATH", value));
-    w.setReg(kSysInfoKey, "PATH", 1, std::string(1023, 'x') + '\0');
+    w.setReg(kSysInfoKey, "PATH", std::string(1023, 'x') + '\0');
     EXPECT_TRUE(GetKeyValue(w.registry, RegRoot::LocalMachine, kSysInfoKey, "PATH", value));
     EXPECT_EQ(value, std::string(1023, 'x'));
 }
 
 TEST(AboutBox, SystemInformationFromEitherPlaceOrUnavailable) {
     const std::string folder = "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo";
-    const std::string place1 = "C:\\msinfo\\msinfo32.exe";
-    const std::string place2 = folder + "\\MSINFO32.EXE";
+    const std::string place1 = "C:\\msinfo\\msinfo32.exe", place2 = folder + "\\MSINFO32.EXE";
     struct Case {
         const char* what;
         bool place1, place2, toolExists, runWorks;
-        std::string ran;     // what was started, empty when nothing was
-        bool unavailable;
-    };
-    const Case cases[] = {
-        {"place 1", true, true, true, true, place1, false},
-        {"place 1 names a missing file", true, true, true, false, place1, true},
-        {"place 2", false, true, true, true, place2, false},
-        {"place 2 without the tool", false, true, false, true, "", true},
-        {"place 2, tool will not start", false, true, true, false, place2, true},
-        {"neither", false, false, true, true, "", true},
+        std::string ran;   // what was started, empty when nothing was
+    } cases[] = {
+        {"place 1", true, true, true, true, place1},
+        {"place 1 names a missing file", true, true, true, false, place1},
+        {"place 2", false, true, true, true, place2},
+        {"place 2 without the tool", false, true, false, true, ""},
+        {"place 2, tool will not start", false, true, true, false, place2},
+        {"neither", false, false, true, true, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         HelpWorld w;
-        if (c.place1) w.setReg(kSysInfoKey, "PATH", 1, place1 + '\0');
-        if (c.place2) w.setReg(kSysInfoFolderKey, "MSINFO", 1, folder);
+        if (c.place1) w.setReg(kSysInfoKey, "PATH", place1 + '\0');
+        if (c.place2) w.setReg("SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", folder);
         if (c.toolExists) w.fs.put(place2, "MZ", AttrHidden);
         w.shell.runResult = c.runWorks;
         StartSysInfo(w.ctx);
         EXPECT_EQ(w.shell.ran, c.ran.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.ran});
-        if (c.unavailable) w.expectOnlyMessage("System Information Is Unavailable At This Time", kAppTitle, MbOk);
+        if (c.ran.empty() || !c.runWorks)
+            w.expectOnlyMessage("System Information Is Unavailable At This Time", kAppTitle, MbOk);
         else EXPECT_TRUE(w.messages.shown.empty());
     }
-}
-
-TEST(AboutBox, SysInfoButtonStartsTheTool) {
-    HelpWorld w;
-    w.setReg(kSysInfoKey, "PATH", 1, "C:\\msinfo32.exe");
-    w.forms.scripts["frmAbout"] = [](Form& about) { about.click("cmdSysInfo"); };
-    mnuHelpAbout(w.ctx);
-    EXPECT_EQ(w.shell.ran, std::vector<std::string>{"C:\\msinfo32.exe"});
 }

@@ -15,140 +15,94 @@ struct UpdateWorld : FakeWorld {
         loadStrings({{300, "Notice"}, {301, "Failure"}},
                     {{307, "Update"}, {513, "%S is up to date"}, {514, "A newer %s is out"}, {515, "No address"}});
     }
-    void check(const std::string& body, const std::string& code) {
+    void check(const std::string& body = "<status>2</status>", const std::string& code = "200") {
         http.body = body;
         http.code = code;
         mnuHelpUpdates(ctx, dialog);
     }
     FakeView& dialogView() { return forms.viewOf(dialog); }
+    void expectOnlyMessage(const std::string& text, const std::string& title, unsigned flags) {
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.last().text, text);
+        EXPECT_EQ(messages.last().title, title);
+        EXPECT_EQ(messages.last().flags, flags);
+    }
 };
 
 }  // namespace
 
-TEST(UpdateCheck, RequestBody) {
+TEST(UpdateCheck, RequestBodyAndStatusBetweenTheTags) {
     EXPECT_EQ(UpdateRequestBody("LE", 1, 2, 3), "appid=LE&version=1.2.3");
     EXPECT_EQ(UpdateRequestBody("LE", 10, 0, 12), "appid=LE&version=10.0.12");
-}
-
-TEST(UpdateCheck, StatusBetweenTheTags) {
-    struct Case {
-        const char* response;
-        const char* status;   // "?" stands for "left unchanged"
-    };
-    const Case cases[] = {
-        {"<status>1</status>", "1"},
-        {"<reply><status>2</status><note>x</note></reply>", "2"},
-        {"<status></status>", ""},
-        {"<status> 1 </status><status>3</status>", " 1 "},
-        {"no tags here", "?"},
-        {"<status>1", "?"},
-        {"</status><status>1</status>", "?"},   // the first closing tag comes first
-        {"   ", "?"},
-        {"", "?"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.response);
+    const std::pair<const char*, const char*> cases[] = {   // "?" stands for "left unchanged"
+        {"<status>1</status>", "1"}, {"<reply><status>2</status><note>x</note></reply>", "2"},
+        {"<status></status>", ""}, {"<status> 1 </status><status>3</status>", " 1 "}, {"no tags here", "?"},
+        {"<status>1", "?"}, {"</status><status>1</status>", "?"},   // the first closing tag comes first
+        {"   ", "?"}, {"", "?"}};
+    for (auto [response, expected] : cases) {
         std::string status = "?";
-        GetUpdateStatus(c.response, status);
-        EXPECT_EQ(status, c.status);
+        GetUpdateStatus(response, status);
+        EXPECT_EQ(status, expected) << response;
     }
-}
-
-TEST(UpdateCheck, SendsEditionAndVersionToTheUpdateAddress) {
-    UpdateWorld w;
-    w.check("<status>1</status>", "200");
-    ASSERT_EQ(w.http.calls.size(), 1u);
-    EXPECT_EQ(w.http.calls[0].url, "http://www.example.test/support/checkupdates.php");
-    EXPECT_EQ(w.http.calls[0].post, "appid=LE&version=" + VersionText());
-    EXPECT_EQ(w.http.calls[0].port, 80);
-    EXPECT_FALSE(w.desktop.busy);
 }
 
 TEST(UpdateCheck, AnswerDecidesBetweenMessageDialogAndFailure) {
     enum Outcome { UpToDate, Dialog, Failure };
-    struct Case {
-        const char* body;
-        const char* code;
-        Outcome outcome;
-    };
-    const Case cases[] = {
-        {"<status>1</status>", "200", UpToDate},
-        {"<status>1</status>", "204", UpToDate},
-        {"<status>2</status>", "200", Dialog},
-        {"<html>no tag pair</html>", "200", Dialog},
-        {"<status>1</status>", "404", Failure},
-        {"<status>2</status>", "500", Failure},
-        {"", "200", Failure},
-        {"    ", "200", Failure},
-        {"<status>1</status>", "", Failure},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.body) + " / " + c.code);
+    const std::tuple<const char*, const char*, Outcome> cases[] = {
+        {"<status>1</status>", "200", UpToDate}, {"<status>1</status>", "204", UpToDate},
+        {"<status>2</status>", "200", Dialog}, {"<html>no tag pair</html>", "200", Dialog},
+        {"<status>1</status>", "404", Failure}, {"<status>2</status>", "500", Failure}, {"", "200", Failure},
+        {"    ", "200", Failure}, {"<status>1</status>", "", Failure}};
+    for (auto [body, code, outcome] : cases) {
+        SCOPED_TRACE(std::string(body) + " / " + code);
         UpdateWorld w;
-        w.check(c.body, c.code);
-        switch (c.outcome) {
-        case UpToDate:
-            ASSERT_EQ(w.messages.shown.size(), 1u);
-            EXPECT_EQ(w.messages.last().text, "Quorvel Lite is up to date");
-            EXPECT_EQ(w.messages.last().title, "Vantrel");
-            EXPECT_EQ(w.messages.last().flags, unsigned(MbIconInformation));
-            EXPECT_TRUE(w.forms.shown.empty());
-            break;
-        case Dialog:
-            EXPECT_TRUE(w.messages.shown.empty());
-            ASSERT_EQ(w.forms.shown, std::vector<std::string>{"frmcheckupdate modeless"});
-            EXPECT_EQ(w.dialogView().caption(""), "Update");
-            EXPECT_EQ(w.dialogView().caption("lbdesc"), "A newer Quorvel Lite is out");
-            EXPECT_EQ(w.dialogView().caption("lburl"), "http://www.example.test/support/software.html");
-            EXPECT_TRUE(w.dialogView().isOpen());
-            break;
-        case Failure:
-            ASSERT_EQ(w.messages.shown.size(), 1u);
-            EXPECT_EQ(w.messages.last().text,
-                      std::string("Failure connecting to internet or webserver. HTTP response code: ") + c.code);
-            EXPECT_EQ(w.messages.last().title, "Error");
-            EXPECT_EQ(w.messages.last().flags, unsigned(MbIconCritical));
-            EXPECT_TRUE(w.forms.shown.empty());
-            break;
-        }
+        w.check(body, code);
+        ASSERT_EQ(w.http.calls.size(), 1u);
+        EXPECT_EQ(w.http.calls[0].url, "http://www.example.test/support/checkupdates.php");
+        EXPECT_EQ(w.http.calls[0].post, "appid=LE&version=" + VersionText());
+        EXPECT_EQ(w.http.calls[0].port, 80);
         EXPECT_FALSE(w.desktop.busy);
+        if (outcome == UpToDate) w.expectOnlyMessage("Quorvel Lite is up to date", "Vantrel", MbIconInformation);
+        if (outcome == Failure)
+            w.expectOnlyMessage(std::string("Failure connecting to internet or webserver. HTTP response code: ") + code,
+                                "Error", MbIconCritical);
+        if (outcome != Dialog) {
+            EXPECT_TRUE(w.forms.shown.empty());
+            continue;
+        }
+        EXPECT_TRUE(w.messages.shown.empty());
+        ASSERT_EQ(w.forms.shown, std::vector<std::string>{"frmcheckupdate modeless"});
+        EXPECT_EQ(w.dialogView().caption(""), "Update");
+        EXPECT_EQ(w.dialogView().caption("lbdesc"), "A newer Quorvel Lite is out");
+        EXPECT_EQ(w.dialogView().caption("lburl"), "http://www.example.test/support/software.html");
+        EXPECT_TRUE(w.dialogView().isOpen());
     }
 }
 
-TEST(UpdateDialog, LinkOpensTheDownloadPageAndCloses) {
-    UpdateWorld w;
-    w.check("<status>2</status>", "200");
-    w.dialog.click("lburl");
-    EXPECT_EQ(w.shell.opened, std::vector<std::string>{"http://www.example.test/support/software.html"});
-    EXPECT_EQ(w.desktop.slept, 1000u);
-    EXPECT_TRUE(w.messages.shown.empty());
-    EXPECT_FALSE(w.dialogView().isOpen());
-    EXPECT_FALSE(w.desktop.busy);
-}
-
-TEST(UpdateDialog, BrowserFailureIsReportedAndTheDialogCloses) {
-    UpdateWorld w;
-    w.shell.openResult = 32;
-    w.shell.errorDescription = "No application is associated";
-    w.check("<status>2</status>", "200");
-    w.dialog.click("lburl");
-    ASSERT_EQ(w.messages.shown.size(), 1u);
-    EXPECT_EQ(w.messages.last().text, "Error: No application is associated");
-    EXPECT_EQ(w.messages.last().title, "Failure");
-    EXPECT_EQ(w.messages.last().flags, unsigned(MbIconCritical));
-    EXPECT_FALSE(w.dialogView().isOpen());
+TEST(UpdateDialog, LinkOpensTheDownloadPageAndClosesEvenWhenTheBrowserFails) {
+    for (bool fails : {false, true}) {
+        SCOPED_TRACE(fails);
+        UpdateWorld w;
+        if (fails) w.shell.openResult = 32;
+        w.shell.errorDescription = "No application is associated";
+        w.check();
+        w.dialog.click("lburl");
+        EXPECT_EQ(w.shell.opened, std::vector<std::string>{"http://www.example.test/support/software.html"});
+        EXPECT_EQ(w.desktop.slept, 1000u);
+        if (fails) w.expectOnlyMessage("Error: No application is associated", "Failure", MbIconCritical);
+        else EXPECT_TRUE(w.messages.shown.empty());
+        EXPECT_FALSE(w.dialogView().isOpen());
+        EXPECT_FALSE(w.desktop.busy);
+    }
 }
 
 TEST(UpdateDialog, EmptyLinkRefusesAndStaysOpen) {
     UpdateWorld w;
     w.programStrings.texts[1005] = "  ";
-    w.check("<status>2</status>", "200");
+    w.check();
     w.dialog.click("lburl");
     EXPECT_TRUE(w.shell.opened.empty());
-    ASSERT_EQ(w.messages.shown.size(), 1u);
-    EXPECT_EQ(w.messages.last().text, "No address");
-    EXPECT_EQ(w.messages.last().title, "Notice");
-    EXPECT_EQ(w.messages.last().flags, unsigned(MbIconExclamation));
+    w.expectOnlyMessage("No address", "Notice", MbIconExclamation);
     EXPECT_TRUE(w.dialogView().isOpen());
     EXPECT_FALSE(w.desktop.busy);
     w.dialog.click("cmdOk");
@@ -157,13 +111,13 @@ TEST(UpdateDialog, EmptyLinkRefusesAndStaysOpen) {
 
 TEST(UpdateDialog, SecondCheckReusesTheOpenDialogAndReopensAClosedOne) {
     UpdateWorld w;
-    w.check("<status>2</status>", "200");
+    w.check();
     w.loadStrings({}, {{514, "Newer still: %s"}});
-    w.check("<status>3</status>", "200");
+    w.check("<status>3</status>");
     EXPECT_EQ(w.forms.shown.size(), 1u);
     EXPECT_EQ(w.dialogView().caption("lbdesc"), "Newer still: Quorvel Lite");
     w.dialog.click("cmdOk");
-    w.check("<status>3</status>", "200");
+    w.check("<status>3</status>");
     EXPECT_EQ(w.forms.shown.size(), 2u);
     EXPECT_TRUE(w.dialogView().isOpen());
 }

@@ -1,72 +1,49 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "help/http_request_plan.h"
 
 using namespace qv;
 
 TEST(UrlSplit, HostAndObjectPath) {
-    struct Case {
-        const char* url;
-        const char* host;
-        const char* object;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"http://www.example.test/support/check.php", "www.example.test", "support/check.php"},
         {"https://secure.example.test/a/b?c=d", "secure.example.test", "a/b?c=d"},
-        {"www.example.test/x", "www.example.test", "x"},
-        {"http://host/", "host", ""},
-        {"www.example.test", "www.example.test", ""},   // no "/" at all: all host
-        {"http:host", "http:host", ""},
-        {"", "", ""},
+        {"www.example.test/x", "www.example.test", "x"}, {"http://host/", "host", ""},
+        {"www.example.test", "www.example.test", ""}, {"http:host", "http:host", ""}, {"", "", ""},
         // The scheme is removed case-sensitively, wherever it occurs.
-        {"HTTP://host/x", "HTTP:", "/host/x"},
-        {"host/go?to=http://other/y", "host", "go?to=other/y"},
+        {"HTTP://host/x", "HTTP:", "/host/x"}, {"host/go?to=http://other/y", "host", "go?to=other/y"},
         {"http://https://host/p", "host", "p"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.url);
-        auto parts = SplitUrl(c.url);
-        ASSERT_TRUE(parts.has_value());
-        EXPECT_EQ(parts->host, c.host);
-        EXPECT_EQ(parts->object, c.object);
+    for (auto [url, host, object] : cases) {
+        auto parts = SplitUrl(url);
+        ASSERT_TRUE(parts.has_value()) << url;
+        EXPECT_EQ(parts->host, host) << url;
+        EXPECT_EQ(parts->object, object) << url;
     }
-}
-
-TEST(UrlSplit, SchemeWithoutPathGivesNoRequest) {
     for (const char* url : {"http://www.example.test", "https://www.example.test", "http://"}) {
-        SCOPED_TRACE(url);
-        EXPECT_FALSE(SplitUrl(url).has_value());
-        EXPECT_FALSE(PlanHttpRequest(url, "a=b", 80).has_value());
+        EXPECT_FALSE(SplitUrl(url).has_value()) << url;
+        EXPECT_FALSE(PlanHttpRequest(url, "a=b", 80).has_value()) << url;
     }
 }
 
-TEST(HttpRequestPlan, PostCarriesFormHeaderAndBody) {
-    auto plan = PlanHttpRequest("http://www.example.test/support/check.php", "appid=LE&version=1.2.3", 80);
-    ASSERT_TRUE(plan.has_value());
-    EXPECT_EQ(plan->method, "POST");
-    EXPECT_EQ(plan->host, "www.example.test");
-    EXPECT_EQ(plan->object, "support/check.php");
-    EXPECT_EQ(plan->headers, "Content-Type: application/x-www-form-urlencoded\r\n");
-    EXPECT_EQ(plan->body, "appid=LE&version=1.2.3");
-    EXPECT_EQ(plan->port, 80);
-}
-
-TEST(HttpRequestPlan, GetHasNoHeaderNorBody) {
-    auto plan = PlanHttpRequest("www.example.test/index.html", "", 80);
-    ASSERT_TRUE(plan.has_value());
-    EXPECT_EQ(plan->method, "GET");
-    EXPECT_EQ(plan->headers, "");
-    EXPECT_EQ(plan->body, "");
-}
-
-TEST(HttpRequestPlan, FlagsFollowThePort) {
-    const std::pair<int, std::uint32_t> cases[] = {
-        {80, 0x80000000u}, {8080, 0x80000000u}, {442, 0x80000000u}, {443, 0x00801000u}, {0, 0x80000000u}};
-    for (auto [port, flags] : cases) {
-        SCOPED_TRACE(port);
-        auto plan = PlanHttpRequest("h/p", "", port);
-        ASSERT_TRUE(plan.has_value());
-        EXPECT_EQ(plan->flags, flags);
+TEST(HttpRequestPlan, MethodHeaderBodyAndFlags) {
+    const char* form = "Content-Type: application/x-www-form-urlencoded\r\n";
+    const std::tuple<const char*, int, const char*, const char*, std::uint32_t> cases[] = {
+        {"appid=LE&version=1.2.3", 80, "POST", form, 0x80000000u}, {"", 80, "GET", "", 0x80000000u},
+        {"", 8080, "GET", "", 0x80000000u}, {"", 442, "GET", "", 0x80000000u},
+        {"x=1", 443, "POST", form, 0x00801000u}, {"", 0, "GET", "", 0x80000000u},
+    };
+    for (auto [post, port, method, headers, flags] : cases) {
+        auto plan = PlanHttpRequest("http://www.example.test/support/check.php", post, port);
+        ASSERT_TRUE(plan.has_value()) << port;
+        EXPECT_EQ(plan->host, "www.example.test");
+        EXPECT_EQ(plan->object, "support/check.php");
+        EXPECT_EQ(plan->method, method) << post;
+        EXPECT_EQ(plan->headers, headers) << post;
+        EXPECT_EQ(plan->body, post);
         EXPECT_EQ(plan->port, port);
+        EXPECT_EQ(plan->flags, flags) << port;
     }
 }

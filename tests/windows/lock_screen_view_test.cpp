@@ -1,11 +1,9 @@
 // The lock screen on the real Win32 views: it must cover the whole desktop, stay topmost,
-// show its panels, and open the shut-down dialog above itself. Screenshots go to the folder
-// named by QV_SHOT_DIR (default: the current folder) for a look.
+// show its panels, and open the shut-down dialog above itself.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -22,14 +20,6 @@ namespace {
 using namespace qv;
 using namespace qv::test;
 
-void Pump(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        win::FormHostOf().pumpPending();
-        Sleep(10);
-    }
-}
-
 // Lets messages run until `done` holds or `ms` have passed; the final state of `done`.
 bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000) {
     const DWORD end = GetTickCount() + ms;
@@ -39,49 +29,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000) {
     }
     return done();
 }
-
-std::string ShotPath(const std::string& name) {
-    const char* dir = std::getenv("QV_SHOT_DIR");
-    return (dir && *dir ? std::string(dir) + "\\" : std::string()) + name;
-}
-
-// The whole desktop (every monitor) as a 24-bit BMP.
-bool ScreenShot(const std::string& path) {
-    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, x, y, SRCCOPY);
-    SelectObject(memory, old);
-    const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) / 4) * 4, size = stride * static_cast<DWORD>(h);
-    BITMAPFILEHEADER fh{};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
-    fh.bfSize = fh.bfOffBits + size;
-    bool ok = false;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        ok = WriteFile(file, &fh, sizeof fh, &written, nullptr) &&
-             WriteFile(file, &bi.bmiHeader, sizeof(BITMAPINFOHEADER), &written, nullptr) &&
-             WriteFile(file, bits, size, &written, nullptr);
-        CloseHandle(file);
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return ok;
-}
+void Pump(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
 bool Above(HWND upper, HWND lower) {
     for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        if (h == upper) return true;
-        if (h == lower) return false;
+        if (h == upper || h == lower) return h == upper;
     }
     return false;
 }
@@ -93,6 +45,22 @@ std::string ItemText(HWND dialog, int id) {
 }
 
 bool Visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
+
+void Click(HWND dialog, int id, bool post = false) {
+    const WPARAM w = MAKEWPARAM(id, BN_CLICKED);
+    const LPARAM l = reinterpret_cast<LPARAM>(GetDlgItem(dialog, id));
+    if (post) PostMessageA(dialog, WM_COMMAND, w, l);
+    else SendMessageA(dialog, WM_COMMAND, w, l);
+}
+
+// Runs `g_onDialog` once the shut-down dialog is up (from a timer of the dialog's modal loop).
+std::function<void(HWND)> g_onDialog;
+void CALLBACK WhenShutDownDialogIsUp(HWND, UINT, UINT_PTR id, DWORD) {
+    if (HWND dialog = FindWindowA(nullptr, "Shut Down Windows")) {
+        KillTimer(nullptr, id);
+        g_onDialog(dialog);
+    }
+}
 
 class LockScreenView : public ::testing::Test {
 protected:
@@ -126,6 +94,13 @@ protected:
         Pump(400);
         return form.attached() ? static_cast<win::DialogView&>(form.view()).hwnd() : nullptr;
     }
+    // Clicks the screen's shut-down button; `onDialog` works the dialog and must close it.
+    void shutDownDialog(HWND screen, std::function<void(HWND)> onDialog) {
+        g_onDialog = std::move(onDialog);
+        UINT_PTR timer = SetTimer(nullptr, 0, 500, WhenShutDownDialogIsUp);
+        Click(screen, IDC_chButtonShutDown);
+        KillTimer(nullptr, timer);
+    }
 };
 
 TEST_F(LockScreenView, CoversTheWholeDesktopOnTopWithTheMainPanelOnly) {
@@ -133,25 +108,19 @@ TEST_F(LockScreenView, CoversTheWholeDesktopOnTopWithTheMainPanelOnly) {
     ASSERT_TRUE(hwnd);
     EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_FALSE(GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION);
-    RECT r{};
+    RECT r{}, panel{}, button{};
     GetWindowRect(hwnd, &r);
     const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    EXPECT_LE(r.left, x);
-    EXPECT_LE(r.top, y);
-    EXPECT_GE(r.right, x + GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    EXPECT_GE(r.bottom, y + GetSystemMetrics(SM_CYVIRTUALSCREEN));
-
+    EXPECT_TRUE(r.left <= x && r.top <= y && r.right >= x + GetSystemMetrics(SM_CXVIRTUALSCREEN) &&
+                r.bottom >= y + GetSystemMetrics(SM_CYVIRTUALSCREEN));
     // The main panel lies inside the primary monitor and holds its labels and buttons.
-    RECT panel{}, button{};
     GetWindowRect(GetDlgItem(hwnd, IDC_Picture1), &panel);
     GetWindowRect(GetDlgItem(hwnd, IDC_cButtonUnlock), &button);
-    EXPECT_GE(panel.left, 0);
-    EXPECT_LE(panel.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_TRUE(panel.left >= 0 && panel.right <= GetSystemMetrics(SM_CXSCREEN));
     EXPECT_TRUE(button.left >= panel.left && button.right <= panel.right && button.bottom <= panel.bottom);
-    EXPECT_TRUE(Visible(hwnd, IDC_Picture1));
-    EXPECT_FALSE(Visible(hwnd, IDC_Picture2));
-    EXPECT_FALSE(Visible(hwnd, IDC_Picture3));
-    EXPECT_FALSE(Visible(hwnd, IDC_lblTimeRemain));
+    for (auto [id, visible] : {std::pair{IDC_Picture1, true}, {IDC_Picture2, false}, {IDC_Picture3, false},
+                               {IDC_lblTimeRemain, false}})
+        EXPECT_EQ(Visible(hwnd, id), visible) << id;
     EXPECT_EQ(ItemText(hwnd, IDC_lbLockRun), "Vantrel Quorvel Lite is running...");
     EXPECT_EQ(ctx.globals().lockScreenActive, -1);
 
@@ -161,14 +130,21 @@ TEST_F(LockScreenView, CoversTheWholeDesktopOnTopWithTheMainPanelOnly) {
     SetWindowPos(other, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     EXPECT_TRUE(PumpUntil([&] { return Above(hwnd, other); }));
     DestroyWindow(other);
-    Pump(100);
-    EXPECT_TRUE(ScreenShot(ShotPath("lock-screen.bmp")));
 
     // The screen refuses to be closed from its window.
     SendMessageA(hwnd, WM_CLOSE, 0, 0);
     SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(IsWindow(hwnd));
     EXPECT_TRUE(form.isLoaded());
+
+    // Unloading releases the lock-down and destroys the window.
+    w.lockDown.calls.clear();
+    static_cast<LockScreenControl&>(form).unload();
+    Pump(50);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_FALSE(form.isLoaded());
+    EXPECT_EQ(w.lockDown.calls, (std::vector<std::string>{"LockWAllTaskbar -1", "LockW2kSpecialKey -1",
+                                                          "LockW2kTaskManager -1", "unhook 77", "releaseShift"}));
 }
 
 TEST_F(LockScreenView, TimedLockShowsTheTimerPanelAndTheWrongKeyNotice) {
@@ -176,32 +152,14 @@ TEST_F(LockScreenView, TimedLockShowsTheTimerPanelAndTheWrongKeyNotice) {
     HWND hwnd = openScreen();
     ASSERT_TRUE(hwnd);
     EXPECT_TRUE(PumpUntil([&] { return !ItemText(hwnd, IDC_lblTimeRemain).empty(); }));
-    EXPECT_TRUE(Visible(hwnd, IDC_Picture3));
-    EXPECT_TRUE(Visible(hwnd, IDC_lbRemainTime));
+    EXPECT_TRUE(Visible(hwnd, IDC_Picture3) && Visible(hwnd, IDC_lbRemainTime));
     EXPECT_NE(ItemText(hwnd, IDC_lblCurrentTime), "");
     EXPECT_NE(ItemText(hwnd, IDC_lblUnlockTime), "");
     const std::string remaining = ItemText(hwnd, IDC_lblTimeRemain);
     EXPECT_TRUE(remaining.rfind("23 Hour, 59 Minute, 5", 0) == 0 || remaining == "1 Day(s), 0 Hour, ") << remaining;
-
     form.showWrongKeyNotice();
     Pump(200);
-    EXPECT_TRUE(Visible(hwnd, IDC_Picture2));
-    EXPECT_TRUE(Visible(hwnd, IDC_lbInvalidST));
-    EXPECT_TRUE(ScreenShot(ShotPath("lock-screen-timed.bmp")));
-}
-
-// Runs `g_onDialog` once the shut-down dialog is up (from a timer of the dialog's modal loop).
-std::function<void(HWND)> g_onDialog;
-
-void CALLBACK WhenShutDownDialogIsUp(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND dialog = FindWindowA(nullptr, "Shut Down Windows");
-    if (!dialog) return;
-    KillTimer(nullptr, id);
-    if (g_onDialog) g_onDialog(dialog);
-}
-
-void Click(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    EXPECT_TRUE(Visible(hwnd, IDC_Picture2) && Visible(hwnd, IDC_lbInvalidST));
 }
 
 TEST_F(LockScreenView, ShutDownDialogOpensAboveTheScreenAndCancelKeepsTheLock) {
@@ -209,22 +167,14 @@ TEST_F(LockScreenView, ShutDownDialogOpensAboveTheScreenAndCancelKeepsTheLock) {
     ASSERT_TRUE(hwnd);
     bool found = false, topmost = false, above = false;
     std::string choice;
-    g_onDialog = [&](HWND dialog) {
+    shutDownDialog(hwnd, [&](HWND dialog) {
         found = true;
         topmost = GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST;
         above = Above(dialog, hwnd);
         choice = ItemText(dialog, IDC_Combo1);
-        UpdateWindow(dialog);
-        ScreenShot(ShotPath("lock-shutdown.bmp"));
-        Click(dialog, IDC_cmdCancel);
-    };
-    UINT_PTR timer = SetTimer(nullptr, 0, 500, WhenShutDownDialogIsUp);
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_chButtonShutDown, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDC_chButtonShutDown)));
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(found);
-    EXPECT_TRUE(topmost);
-    EXPECT_TRUE(above);
+        Click(dialog, IDC_cmdCancel, true);
+    });
+    EXPECT_TRUE(found && topmost && above);
     EXPECT_EQ(choice, "Shut down");
     EXPECT_TRUE(power.calls.empty());
     EXPECT_EQ(ctx.globals().shutDownDialogOpen, 0);
@@ -235,35 +185,18 @@ TEST_F(LockScreenView, ChoosingRestartInTheListRestarts) {
     HWND hwnd = openScreen();
     ASSERT_TRUE(hwnd);
     std::string prompt;
-    g_onDialog = [&](HWND dialog) {
+    shutDownDialog(hwnd, [&](HWND dialog) {
         HWND list = GetDlgItem(dialog, IDC_Combo1);
         SendMessageA(list, CB_SETCURSEL, 1, 0);
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_Combo1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_cmdOk, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_cmdOk)));
+        Click(dialog, IDC_cmdOk);
         prompt = ItemText(dialog, IDC_lbShutDown);
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_cmdOk)));
         PostMessageA(dialog, WM_CLOSE, 0, 0);   // the system did not go down: the title bar closes it
-    };
-    UINT_PTR timer = SetTimer(nullptr, 0, 500, WhenShutDownDialogIsUp);
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_chButtonShutDown, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDC_chButtonShutDown)));
-    KillTimer(nullptr, timer);
+    });
     EXPECT_EQ(power.calls, (std::vector<std::string>{"restart"}));
     EXPECT_EQ(prompt, "Your computer is shutting down ...");
     EXPECT_TRUE(form.isLoaded());
-}
-
-TEST_F(LockScreenView, UnloadReleasesTheLockDownAndDestroysTheWindow) {
-    HWND hwnd = openScreen();
-    ASSERT_TRUE(hwnd);
-    w.lockDown.calls.clear();
-    static_cast<LockScreenControl&>(form).unload();
-    Pump(50);
-    EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_FALSE(form.isLoaded());
-    EXPECT_EQ(w.lockDown.calls, (std::vector<std::string>{"LockWAllTaskbar -1", "LockW2kSpecialKey -1",
-                                                          "LockW2kTaskManager -1", "unhook 77", "releaseShift"}));
 }
 
 }  // namespace

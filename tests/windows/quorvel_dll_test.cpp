@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,54 +14,17 @@
 namespace {
 
 using LockFn = LONG(__stdcall*)(LONG);
-constexpr LONG kOff = 0;
-constexpr LONG kOn = -1;
-
+constexpr LONG kOff = 0, kOn = -1;
 const char* const kSystemKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-const char* const kExplorerKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 const char* const kSavedKey = "Software\\Vantrel\\Quorvel\\LockDownSaved";
 
-// One registry value as raw bytes, or its absence.
+// One registry value as raw bytes; absent when `exists` is false.
 struct RawValue {
     bool exists = false;
     DWORD type = 0;
     std::string data;
-    bool operator==(const RawValue&) const = default;
 };
-
 RawValue Dword(DWORD v) { return {true, REG_DWORD, std::string(reinterpret_cast<const char*>(&v), 4)}; }
-const RawValue kAbsent{};
-
-std::string Text(const RawValue& v) {
-    if (!v.exists) return "absent";
-    std::string out = std::to_string(v.type) + ":";
-    for (unsigned char c : v.data) out += std::to_string(c) + " ";
-    return out;
-}
-
-RawValue ReadRaw(HKEY root, const char* key, const char* name) {
-    HKEY k = nullptr;
-    RawValue v;
-    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return v;
-    char buffer[512];
-    DWORD size = sizeof buffer;
-    if (RegQueryValueExA(k, name, nullptr, &v.type, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS) {
-        v.exists = true;
-        v.data.assign(buffer, size);
-    }
-    RegCloseKey(k);
-    return v;
-}
-
-void WriteRaw(HKEY root, const char* key, const char* name, const RawValue& v) {
-    HKEY k = nullptr;
-    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS) return;
-    if (v.exists)
-        RegSetValueExA(k, name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()), static_cast<DWORD>(v.data.size()));
-    else
-        RegDeleteValueA(k, name);
-    RegCloseKey(k);
-}
 
 struct PolicyPlace {
     HKEY root;
@@ -68,22 +32,50 @@ struct PolicyPlace {
     const char* name;
 };
 const PolicyPlace kTaskMgr{HKEY_CURRENT_USER, kSystemKey, "DisableTaskMgr"};
-const PolicyPlace kNoLogoff{HKEY_CURRENT_USER, kExplorerKey, "NoLogoff"};
+const PolicyPlace kNoLogoff{HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                            "NoLogoff"};
 const PolicyPlace kFastUserSwitching{HKEY_LOCAL_MACHINE, kSystemKey, "HideFastUserSwitching"};
 const PolicyPlace kLockWorkstation{HKEY_CURRENT_USER, kSystemKey, "DisableLockWorkstation"};
-const PolicyPlace kWatched[] = {
-    kTaskMgr, kNoLogoff, kFastUserSwitching, kLockWorkstation,
-    {HKEY_CURRENT_USER, kSavedKey, "DisableTaskMgr"},
-    {HKEY_CURRENT_USER, kSavedKey, "NoLogoff"},
-    {HKEY_CURRENT_USER, kSavedKey, "HideFastUserSwitching"},
-};
+const PolicyPlace kSavedTaskMgr{HKEY_CURRENT_USER, kSavedKey, "DisableTaskMgr"};
+const PolicyPlace kWatched[] = {kTaskMgr, kNoLogoff, kFastUserSwitching, kLockWorkstation, kSavedTaskMgr,
+                                {HKEY_CURRENT_USER, kSavedKey, "NoLogoff"},
+                                {HKEY_CURRENT_USER, kSavedKey, "HideFastUserSwitching"}};
 
-RawValue Get(const PolicyPlace& p) { return ReadRaw(p.root, p.key, p.name); }
-void Put(const PolicyPlace& p, const RawValue& v) { WriteRaw(p.root, p.key, p.name, v); }
+RawValue Read(const PolicyPlace& p) {
+    HKEY k = nullptr;
+    RawValue v;
+    if (RegOpenKeyExA(p.root, p.key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return v;
+    char buffer[512];
+    DWORD size = sizeof buffer;
+    v.exists = RegQueryValueExA(k, p.name, nullptr, &v.type, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
+    if (v.exists) v.data.assign(buffer, size);
+    RegCloseKey(k);
+    return v;
+}
+std::string Text(const RawValue& v) {
+    std::string out = v.exists ? std::to_string(v.type) + ":" : "absent";
+    for (unsigned char c : v.data) out += std::to_string(c) + " ";
+    return out;
+}
+std::string Get(const PolicyPlace& p) { return Text(Read(p)); }
+void Put(const PolicyPlace& p, const RawValue& v) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExA(p.root, p.key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS) return;
+    if (v.exists) RegSetValueExA(k, p.name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()), v.data.size());
+    else RegDeleteValueA(k, p.name);
+    RegCloseKey(k);
+}
+const std::string One = Text(Dword(1)), Zero = Text(Dword(0)), Absent = "absent";
+
+void Type(WORD key) {
+    qv::win::SendKey(key, true);
+    qv::win::SendKey(key, false);
+}
 
 // Keys that reach a window of this thread, as WM_KEYDOWN / WM_SYSKEYDOWN codes.
 class KeyTarget {
 public:
+    static inline std::vector<WPARAM> received;
     KeyTarget() {
         WNDCLASSA wc{};
         wc.lpfnWndProc = Proc;
@@ -95,43 +87,32 @@ public:
         SetForegroundWindow(window_);
         SetFocus(window_);
         pump();
-        received().clear();
+        received.clear();
     }
     ~KeyTarget() {
         DestroyWindow(window_);
         pump();
     }
-    static std::vector<WPARAM>& received() {
-        static std::vector<WPARAM> keys;
-        return keys;
-    }
     void pump() {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
     }
     // Types `key`, pumping until it has arrived; false when it never does.
     bool typeAndWait(WORD key) {
-        qv::win::SendKey(key, true);
-        qv::win::SendKey(key, false);
-        for (int round = 0; round < 200; ++round) {
+        Type(key);
+        for (int round = 0; round < 200; ++round, Sleep(10)) {
             pump();
             if (arrived(key)) return true;
-            Sleep(10);
         }
         return false;
     }
-    bool arrived(WPARAM key) const {
-        for (WPARAM k : received())
-            if (k == key) return true;
-        return false;
-    }
+    bool arrived(WPARAM key) const { return std::find(received.begin(), received.end(), key) != received.end(); }
 
 private:
     static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-        if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) received().push_back(wp);
+        if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) received.push_back(wp);
         return DefWindowProcA(w, m, wp, lp);
     }
     HWND window_ = nullptr;
@@ -140,7 +121,7 @@ private:
 class QuorvelDll : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const PolicyPlace& p : kWatched) before_.push_back(Get(p));
+        for (const PolicyPlace& p : kWatched) before_.push_back(Read(p));
         load();
     }
     void TearDown() override {
@@ -156,10 +137,6 @@ protected:
             *slots[i] = reinterpret_cast<LockFn>(reinterpret_cast<void*>(GetProcAddress(library_, names[i])));
             ASSERT_NE(*slots[i], nullptr) << names[i];
         }
-    }
-    void unload() {
-        FreeLibrary(library_);
-        library_ = nullptr;
     }
 
     HMODULE library_ = nullptr;
@@ -178,13 +155,11 @@ HWND MakeWindow(const char* className, const char* title, DWORD style, HWND pare
 
 TEST_F(QuorvelDll, HidesEveryTaskbarAndStartButtonAndShowsThemAgain) {
     HWND primary = MakeWindow("Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE);
-    HWND secondary = MakeWindow("Shell_SecondaryTrayWnd", "", WS_POPUP | WS_VISIBLE);
-    HWND orb = MakeWindow("Button", "Start", WS_POPUP | WS_VISIBLE);
-    HWND child = MakeWindow("Button", "Start", WS_CHILD | WS_VISIBLE, primary);
+    const HWND shown[] = {primary, MakeWindow("Shell_SecondaryTrayWnd", "", WS_POPUP | WS_VISIBLE),
+                          MakeWindow("Button", "Start", WS_POPUP | WS_VISIBLE),
+                          MakeWindow("Button", "Start", WS_CHILD | WS_VISIBLE, primary)};
     HWND hiddenBefore = MakeWindow("Button", "Start", WS_POPUP);   // hidden by someone else
-    for (HWND w : {primary, secondary, orb, child, hiddenBefore}) ASSERT_NE(w, nullptr) << GetLastError();
-    const HWND shown[] = {primary, secondary, orb, child};
-
+    for (HWND w : shown) ASSERT_NE(w, nullptr) << GetLastError();
     for (int round = 0; round < 2; ++round) {   // repeated calls, as the polling timer makes them
         EXPECT_NE(taskbar_(kOff), 0);
         for (HWND w : shown) EXPECT_FALSE(IsWindowVisible(w)) << round;
@@ -193,82 +168,70 @@ TEST_F(QuorvelDll, HidesEveryTaskbarAndStartButtonAndShowsThemAgain) {
     HWND recreated = MakeWindow("Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE);
     taskbar_(kOff);
     EXPECT_FALSE(IsWindowVisible(recreated));
-
     for (int round = 0; round < 2; ++round) {
         EXPECT_NE(taskbar_(kOn), 0);
         for (HWND w : shown) EXPECT_TRUE(IsWindowVisible(w)) << round;
         EXPECT_TRUE(IsWindowVisible(recreated));
         EXPECT_FALSE(IsWindowVisible(hiddenBefore));
     }
-    for (HWND w : {child, primary, secondary, orb, hiddenBefore, recreated}) DestroyWindow(w);
+    for (HWND w : {shown[3], shown[0], shown[1], shown[2], hiddenBefore, recreated}) DestroyWindow(w);
 }
 
-TEST_F(QuorvelDll, TaskManagerRoundTripRestoresTheOriginal) {
-    const RawValue originals[] = {kAbsent, Dword(1), Dword(0)};
-    for (const RawValue& original : originals) {
+TEST_F(QuorvelDll, TaskManagerRoundTripAndStartUpRepairRestoreTheOriginal) {
+    for (const RawValue& original : {RawValue{}, Dword(1), Dword(0)}) {
+        SCOPED_TRACE(Text(original));
         Put(kTaskMgr, original);
         taskManager_(kOff);
-        EXPECT_EQ(Text(Get(kTaskMgr)), Text(Dword(1))) << Text(original);
+        EXPECT_EQ(Get(kTaskMgr), One);
         taskManager_(kOff);
         taskManager_(kOn);
-        EXPECT_EQ(Text(Get(kTaskMgr)), Text(original));
+        EXPECT_EQ(Get(kTaskMgr), Text(original));
         taskManager_(kOn);   // nothing saved any more: nothing changes
-        EXPECT_EQ(Text(Get(kTaskMgr)), Text(original));
-        EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kSavedKey, "DisableTaskMgr").exists);
-    }
-}
+        EXPECT_EQ(Get(kTaskMgr), Text(original));
+        EXPECT_EQ(Get(kSavedTaskMgr), Absent);
 
-TEST_F(QuorvelDll, StartUpCallRepairsAnInterruptedLockOnly) {
-    for (const RawValue& original : {kAbsent, Dword(0)}) {
-        Put(kTaskMgr, original);
         taskManager_(kOff);
         specialKey_(kOff);
-        unload();   // the process ends without switching on
-        EXPECT_EQ(Text(Get(kTaskMgr)), Text(Dword(1)));
+        FreeLibrary(library_);   // the process ends without switching on
+        EXPECT_EQ(Get(kTaskMgr), One);
         load();
         taskManager_(kOn);   // the main window's start-up call
-        EXPECT_EQ(Text(Get(kTaskMgr)), Text(original));
-        EXPECT_EQ(Text(Get(kNoLogoff)), Text(before_[1]));
-        EXPECT_EQ(Text(Get(kFastUserSwitching)), Text(before_[2]));
+        EXPECT_EQ(Get(kTaskMgr), Text(original));
+        EXPECT_EQ(Get(kNoLogoff), Text(before_[1]));
+        EXPECT_EQ(Get(kFastUserSwitching), Text(before_[2]));
     }
-    // An administrator's own policy, with nothing saved, stays.
-    Put(kTaskMgr, Dword(1));
-    taskManager_(kOn);
-    EXPECT_EQ(Text(Get(kTaskMgr)), Text(Dword(1)));
 }
 
 TEST_F(QuorvelDll, SpecialKeysSwitchTheCtrlAltDelEntriesAndNeverTheWorkstationLock) {
-    Put(kTaskMgr, kAbsent);
+    Put(kTaskMgr, RawValue{});
     Put(kNoLogoff, Dword(0));
     specialKey_(kOff);
     taskManager_(kOff);   // the lock screen's order
-    EXPECT_EQ(Text(Get(kTaskMgr)), Text(Dword(1)));
-    EXPECT_EQ(Text(Get(kNoLogoff)), Text(Dword(1)));
-    EXPECT_EQ(Text(Get(kLockWorkstation)), Text(before_[3]));
+    EXPECT_EQ(Get(kTaskMgr), One);
+    EXPECT_EQ(Get(kNoLogoff), One);
+    EXPECT_EQ(Get(kLockWorkstation), Text(before_[3]));
     specialKey_(kOn);
-    EXPECT_EQ(Text(Get(kNoLogoff)), Text(Dword(0)));
-    EXPECT_EQ(Text(Get(kTaskMgr)), Text(Dword(1))) << "the Task Manager is still switched off";
+    EXPECT_EQ(Get(kNoLogoff), Zero);
+    EXPECT_EQ(Get(kTaskMgr), One) << "the Task Manager is still switched off";
     taskManager_(kOn);
-    EXPECT_EQ(Text(Get(kTaskMgr)), Text(kAbsent));
-    EXPECT_EQ(Text(Get(kFastUserSwitching)), Text(before_[2]));
+    EXPECT_EQ(Get(kTaskMgr), Absent);
+    EXPECT_EQ(Get(kFastUserSwitching), Text(before_[2]));
 }
 
 TEST_F(QuorvelDll, KeyHookSwallowsTheWindowsKeyOnly) {
     KeyTarget target;
     if (!target.typeAndWait('A')) GTEST_SKIP() << "injected keys do not reach a window here";
     for (LockFn lock : {specialKey_, specialKey98_}) {
-        target.received().clear();
+        KeyTarget::received.clear();
         EXPECT_NE(lock(kOff), 0);
         lock(kOff);   // repeated: still one hook
-        qv::win::SendKey(VK_LWIN, true);
-        qv::win::SendKey(VK_LWIN, false);
+        Type(VK_LWIN);
         EXPECT_TRUE(target.typeAndWait('B'));   // ordinary keys pass, and come after the Windows key
         EXPECT_FALSE(target.arrived(VK_LWIN));
         lock(kOn);
         lock(kOn);
-        target.received().clear();
-        qv::win::SendKey(VK_LWIN, true);
-        qv::win::SendKey(VK_LWIN, false);
+        KeyTarget::received.clear();
+        Type(VK_LWIN);
         EXPECT_TRUE(target.typeAndWait('C'));
         EXPECT_TRUE(target.arrived(VK_LWIN)) << "the hook is gone again";
     }
@@ -276,55 +239,44 @@ TEST_F(QuorvelDll, KeyHookSwallowsTheWindowsKeyOnly) {
 
 // A spy hook installed after the blocking one is called before it and passes every key on:
 // once the spy has seen a key, the blocking hook has had it too.
-std::vector<DWORD>& SpySeen() {
-    static std::vector<DWORD> seen;
-    return seen;
-}
+std::vector<DWORD> g_spySeen;
 LRESULT CALLBACK LowLevelSpy(int code, WPARAM message, LPARAM data) {
-    if (code == HC_ACTION) SpySeen().push_back(reinterpret_cast<const KBDLLHOOKSTRUCT*>(data)->vkCode);
+    if (code == HC_ACTION) g_spySeen.push_back(reinterpret_cast<const KBDLLHOOKSTRUCT*>(data)->vkCode);
     return CallNextHookEx(nullptr, code, message, data);
 }
 LRESULT CALLBACK ThreadSpy(int code, WPARAM key, LPARAM data) {
-    if (code == HC_ACTION) SpySeen().push_back(static_cast<DWORD>(key));
+    if (code == HC_ACTION) g_spySeen.push_back(static_cast<DWORD>(key));
     return CallNextHookEx(nullptr, code, key, data);
 }
 
-TEST(WinInputLock, BlockingHookSwallowsEveryKeyUntilRemoved) {
+TEST(WinInputLock, BlockingHookSwallowsEveryKeyUntilRemovedAndShiftIsReleased) {
     KeyTarget target;
     if (!target.typeAndWait('A')) GTEST_SKIP() << "injected keys do not reach a window here";
     qv::win::WinInputLock input;
     for (bool perThread : {false, true}) {
-        target.received().clear();
-        SpySeen().clear();
+        KeyTarget::received.clear();
+        g_spySeen.clear();
         std::uintptr_t hook = input.installKeyboardHook(perThread);
         ASSERT_NE(hook, 0u) << perThread;
         HHOOK spy = perThread ? SetWindowsHookExA(WH_KEYBOARD, ThreadSpy, nullptr, GetCurrentThreadId())
                               : SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelSpy, GetModuleHandleA(nullptr), 0);
         ASSERT_NE(spy, nullptr);
-        for (WORD key : {WORD{'D'}, WORD{VK_LWIN}, WORD{'F'}}) {
-            qv::win::SendKey(key, true);
-            qv::win::SendKey(key, false);
-        }
-        for (int round = 0; round < 200 && SpySeen().size() < 6; ++round) {
-            target.pump();
-            Sleep(10);
-        }
+        for (WORD key : {WORD{'D'}, WORD{VK_LWIN}, WORD{'F'}}) Type(key);
+        for (int round = 0; round < 200 && g_spySeen.size() < 6; ++round, Sleep(10)) target.pump();
         UnhookWindowsHookEx(spy);
         input.removeKeyboardHook(hook);
-        EXPECT_GE(SpySeen().size(), 6u) << perThread;
+        EXPECT_GE(g_spySeen.size(), 6u) << perThread;
         EXPECT_TRUE(target.typeAndWait('E')) << perThread;
         EXPECT_FALSE(target.arrived('D') || target.arrived(VK_LWIN) || target.arrived('F')) << perThread;
     }
     input.removeKeyboardHook(0);   // a hook that was never installed: nothing happens
-}
 
-TEST(WinInputLock, ReleasesAHeldShiftKey) {
     qv::win::SendKey(VK_SHIFT, true);
     if (!(GetAsyncKeyState(VK_SHIFT) & 0x8000)) {
         qv::win::SendKey(VK_SHIFT, false);
         GTEST_SKIP() << "injected keys do not change the key state here";
     }
-    qv::win::WinInputLock().releaseShiftKey();
+    input.releaseShiftKey();
     EXPECT_FALSE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -36,57 +37,51 @@ protected:
         return path;
     }
     static bool there(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    // Everything the file holds, read through a handle that shares writing and deleting.
+    static std::string read(HANDLE h, std::size_t size) {
+        std::string data(size, '\0');
+        DWORD got = 0;
+        SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+        ReadFile(h, data.data(), static_cast<DWORD>(size), &got, nullptr);
+        return data.substr(0, got);
+    }
 
     HMODULE library_ = nullptr;
     SDeleteFn sDelete_ = nullptr;
     std::string folder_;
 };
 
-TEST_F(SecureDeleteDll, DeletesFilesWhateverTheirAttributes) {
-    const std::pair<std::string, DWORD> cases[] = {
-        {"plain.lnk", FILE_ATTRIBUTE_NORMAL},
-        {"locked.lnk", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
-        {"archive.lnk", FILE_ATTRIBUTE_ARCHIVE},
+TEST_F(SecureDeleteDll, DeletesFilesWhateverTheirAttributesAndRefusesWhatIsNoFile) {
+    CreateDirectoryA((folder_ + "\\sub").c_str(), nullptr);
+    const std::tuple<const char*, std::string, DWORD, short> cases[] = {
+        {"plain.lnk", "shortcut contents", FILE_ATTRIBUTE_NORMAL, 1},
+        {"locked.lnk", "shortcut contents", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 1},
+        {"archive.lnk", "shortcut contents", FILE_ATTRIBUTE_ARCHIVE, 1},
+        {"empty.lnk", "", FILE_ATTRIBUTE_NORMAL, 1},
+        {"missing.lnk", "", 0, 0},
+        {"sub", "", 0, 0},   // a folder stays
     };
-    for (auto& [name, attributes] : cases) {
-        std::string path = make(name, "shortcut contents", attributes);
-        EXPECT_EQ(sDelete_(path.c_str()), 1) << name;
-        EXPECT_FALSE(there(path)) << name;
+    for (auto& [name, data, attributes, result] : cases) {
+        std::string path = attributes ? make(name, data, attributes) : folder_ + "\\" + name;
+        EXPECT_EQ(sDelete_(path.c_str()), result) << name;
+        EXPECT_EQ(there(path), std::string(name) == "sub") << name;
     }
-    std::string empty = make("empty.lnk", "");
-    EXPECT_EQ(sDelete_(empty.c_str()), 1);
-    EXPECT_FALSE(there(empty));
-}
-
-TEST_F(SecureDeleteDll, RefusesMissingFilesFoldersAndNoPath) {
-    EXPECT_EQ(sDelete_((folder_ + "\\missing.lnk").c_str()), 0);
     EXPECT_EQ(sDelete_(""), 0);
     EXPECT_EQ(sDelete_(nullptr), 0);
-    std::string sub = folder_ + "\\sub";
-    CreateDirectoryA(sub.c_str(), nullptr);
-    EXPECT_EQ(sDelete_(sub.c_str()), 0);
-    EXPECT_TRUE(there(sub));
 }
 
 TEST_F(SecureDeleteDll, OverwritesTheContentsBeforeDeleting) {
     const std::string original(200 * 1024 + 7, 'A');   // more than one write chunk
     std::string path = make("secret.dat", original);
-    // A reader that allows writing and deleting still sees what became of the contents.
     HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_EQ(sDelete_(path.c_str()), 1);
-    std::string after(original.size(), '\0');
-    DWORD read = 0;
-    SetFilePointer(reader, 0, nullptr, FILE_BEGIN);
-    EXPECT_TRUE(ReadFile(reader, after.data(), static_cast<DWORD>(after.size()), &read, nullptr));
+    const std::string after = read(reader, original.size());
     CloseHandle(reader);
-    EXPECT_EQ(read, original.size());
+    EXPECT_EQ(after.size(), original.size());
     std::size_t as = 0, zeros = 0;
-    for (char c : after) {
-        as += c == 'A';
-        zeros += c == '\0';
-    }
+    for (char c : after) as += c == 'A', zeros += c == '\0';
     EXPECT_LT(as, after.size() / 50);
     EXPECT_LT(zeros, after.size() / 50);
     EXPECT_FALSE(there(path));
@@ -98,14 +93,9 @@ TEST_F(SecureDeleteDll, FileOpenWithoutWriteSharingIsLeftAlone) {
     HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(sDelete_(path.c_str()), 0);
+    EXPECT_EQ(read(holder, 16), "keep me");
     CloseHandle(holder);
     EXPECT_EQ(GetFileAttributesA(path.c_str()), before);   // read-only again
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    char buffer[16] = {};
-    DWORD read = 0;
-    ReadFile(h, buffer, sizeof buffer, &read, nullptr);
-    CloseHandle(h);
-    EXPECT_EQ(std::string(buffer, read), "keep me");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(path.c_str());
 }
