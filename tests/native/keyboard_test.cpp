@@ -13,12 +13,6 @@ using namespace qv::test;
 
 namespace {
 
-const std::map<std::uint32_t, std::string> kStrings = {
-    {100, "&Ok"},   {101, "&Cancel"},       {109, "&Unlock"},     {114, "Unlock Computer"},
-    {300, "T300"},  {305, "Set Passphrase"}, {518, "Enter:"},     {519, "New:"},
-    {520, "Again:"}, {526, "Not allowed"},
-};
-
 // One dialog on a FakeView, wired as the host wires it: text changes reach change().
 struct Dialog {
     FakeWorld w;
@@ -27,21 +21,21 @@ struct Dialog {
 
     explicit Dialog(bool setPassword, const std::string& languageId = "0409") {
         w.ctx.globals().languageId = languageId;
-        w.loadStrings(kStrings);
+        w.loadStrings({{100, "&Ok"}, {101, "&Cancel"}, {109, "&Unlock"}, {114, "Unlock Computer"}, {300, "T300"},
+                       {305, "Set Passphrase"}, {518, "Enter:"}, {519, "New:"}, {520, "Again:"}, {526, "Not allowed"}});
         if (setPassword) form = std::make_unique<SetPasswordForm>(w.ctx);
         else form = std::make_unique<PasswordForm>(w.ctx);
         view.onTextChanged = [this](const std::string& n) { form->change(n); };
         form->attach(&view);
         form->load();
     }
-    SetPasswordForm& setForm() { return static_cast<SetPasswordForm&>(*form); }
+    int activeField() { return static_cast<SetPasswordForm&>(*form).activeField(); }
     // Clicks the on-screen key of each character.
     void keys(const std::string& chars) {
         for (char c : chars) {
             const KeyboardKey* key = nullptr;
-            for (const KeyboardKey& k : CharacterKeys()) {
+            for (const KeyboardKey& k : CharacterKeys())
                 if (k.character == c) key = &k;
-            }
             ASSERT_NE(key, nullptr) << c;
             form->click(key->name);
         }
@@ -58,15 +52,13 @@ struct Dialog {
 
 TEST(Keyboard, KeysTypeExactlyTheCharactersAPassphraseMayHold) {
     std::set<std::string> names;
-    std::set<char> typed;
+    std::set<char> typed, allowedUpper;
     for (const KeyboardKey& key : CharacterKeys()) {
         names.insert(key.name);
         typed.insert(key.character);
         EXPECT_EQ(FindCharacterKey(key.name), &key);
     }
-    EXPECT_EQ(CharacterKeys().size(), 64u);
     EXPECT_EQ(names.size(), 64u);
-    std::set<char> allowedUpper;
     for (char c : kAllowedPasswordCharacters) allowedUpper.insert(c >= 'a' && c <= 'z' ? char(c - 32) : c);
     EXPECT_EQ(kAllowedPasswordCharacters.size(), 90u);
     EXPECT_EQ(typed, allowedUpper);
@@ -79,53 +71,40 @@ TEST(Keyboard, KeysTypeExactlyTheCharactersAPassphraseMayHold) {
 
 TEST(Keyboard, KeysSitSideBySideInFiveRowsInsideTheFrame) {
     const int rowTops[] = {225, 615, 1020, 1440, 1860};
-    std::vector<TwipsRect> all;
+    std::vector<TwipsRect> all{DeleteKeyRect(), BackspaceKeyRect()};
+    EXPECT_EQ(all[0].top, rowTops[0]);
+    EXPECT_EQ(all[1].top, rowTops[1]);
+    for (const TwipsRect& r : all) EXPECT_TRUE(r.width == 720 && r.height == 330);
     const KeyboardKey* previous = nullptr;
     for (const KeyboardKey& key : CharacterKeys()) {
         TwipsRect r = KeyRect(key);
         EXPECT_EQ(r.top, rowTops[key.row - 1]) << key.name;
-        EXPECT_EQ(r.width, 390);
-        EXPECT_EQ(r.height, 345);
+        EXPECT_TRUE(r.width == 390 && r.height == 345) << key.name;
         if (previous && previous->row == key.row) {
             EXPECT_EQ(r.left, KeyRect(*previous).left + 390) << key.name;
         }
         previous = &key;
         all.push_back(r);
     }
-    TwipsRect del = DeleteKeyRect(), back = BackspaceKeyRect();
-    EXPECT_EQ(del.top, 225);
-    EXPECT_EQ(back.top, 615);
-    for (const TwipsRect& r : {del, back}) {
-        EXPECT_EQ(r.width, 720);
-        EXPECT_EQ(r.height, 330);
-        all.push_back(r);
-    }
+    // Delete and Backspace end their rows.
+    EXPECT_GE(all[0].left, KeyRect(*FindCharacterKey("cmdPlus")).left + 390);
+    EXPECT_GE(all[1].left, KeyRect(*FindCharacterKey("cmdEqual")).left + 390);
     for (std::size_t i = 0; i < all.size(); ++i) {
         const TwipsRect& a = all[i];
-        EXPECT_GT(a.left, 0);
-        EXPECT_LE(a.left + a.width, kKeyboardWidth - 60);
-        EXPECT_LE(a.top + a.height, kKeyboardHeight - 60);
+        EXPECT_TRUE(a.left > 0 && a.left + a.width <= kKeyboardWidth - 60 && a.top + a.height <= kKeyboardHeight - 60) << i;
         for (std::size_t j = i + 1; j < all.size(); ++j) {
             const TwipsRect& b = all[j];
-            bool apart = a.left + a.width <= b.left || b.left + b.width <= a.left || a.top + a.height <= b.top ||
-                         b.top + b.height <= a.top;
-            EXPECT_TRUE(apart) << i << " overlaps " << j;
+            EXPECT_TRUE(a.left + a.width <= b.left || b.left + b.width <= a.left || a.top + a.height <= b.top ||
+                        b.top + b.height <= a.top) << i << " overlaps " << j;
         }
     }
-    // Delete and Backspace end their rows.
-    EXPECT_GE(del.left, KeyRect(*FindCharacterKey("cmdPlus")).left + 390);
-    EXPECT_GE(back.left, KeyRect(*FindCharacterKey("cmdEqual")).left + 390);
 }
 
 TEST(Keyboard, DeleteRule) {
-    struct Case {
-        const char* text;
-        int start, length;
-        const char* result;
-    } cases[] = {
-        {"", 0, 0, ""},          {"", 0, 3, ""},          {"ABCD", 4, 0, "ABC"},   {"ABCD", 1, 2, "AD"},
-        {"ABCD", 0, 4, ""},      {"ABCD", 0, 1, "BCD"},   {"ABCD", 3, 1, "ABC"},   {"ABCD", 2, 9, "AB"},
-        {"ABCD", 9, 2, "ABCD"},  {"ABCD", -3, 2, "CD"},   {"A", 0, 0, ""},
+    struct Case { const char* text; int start, length; const char* result; } cases[] = {
+        {"", 0, 0, ""},         {"", 0, 3, ""},        {"ABCD", 4, 0, "ABC"}, {"ABCD", 1, 2, "AD"},
+        {"ABCD", 0, 4, ""},     {"ABCD", 0, 1, "BCD"}, {"ABCD", 3, 1, "ABC"}, {"ABCD", 2, 9, "AB"},
+        {"ABCD", 9, 2, "ABCD"}, {"ABCD", -3, 2, "CD"}, {"A", 0, 0, ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ApplyDeleteRule(c.text, c.start, c.length), c.result) << c.text << " " << c.start << "+" << c.length;
@@ -134,43 +113,30 @@ TEST(Keyboard, DeleteRule) {
 // The editing keys behave the same in both dialogs.
 class KeyboardEditing : public ::testing::TestWithParam<bool> {};
 
-TEST_P(KeyboardEditing, ThreeKeysThenBackspaceLeavesTheFirstTwo) {
+TEST_P(KeyboardEditing, BackspaceDeleteAndTheFiftyCharacterLimit) {
     Dialog d(GetParam());
+    d.form->click("cmdBackspace");   // on an empty field: nothing
+    d.form->click("cmdDel");
+    EXPECT_EQ(d.text(), "");
     d.keys("AB7");
     EXPECT_EQ(d.text(), "AB7");
     d.form->click("cmdBackspace");
     EXPECT_EQ(d.text(), "AB");
-    EXPECT_EQ(d.view.focus, "txtPassword");
-    EXPECT_EQ(d.boxes(), 0u);
-}
-
-TEST_P(KeyboardEditing, DeleteTakesTheSelectionOrElseTheLastCharacter) {
-    Dialog d(GetParam());
-    d.keys("WXYZ");
+    d.keys("XY");
     d.view.setSelection("txtPassword", 1, 2);
     d.form->click("cmdDel");
-    EXPECT_EQ(d.text(), "WZ");
+    EXPECT_EQ(d.text(), "AY");
     d.keys("YZ");
     d.form->click("cmdDel");   // the key left the caret at the end, nothing selected
-    EXPECT_EQ(d.text(), "WZY");
+    EXPECT_EQ(d.text(), "AYY");
     EXPECT_EQ(d.view.focus, "txtPassword");
-}
-
-TEST_P(KeyboardEditing, EditingKeysOnAnEmptyFieldDoNothing) {
-    Dialog d(GetParam());
-    d.form->click("cmdBackspace");
-    d.form->click("cmdDel");
-    EXPECT_EQ(d.text(), "");
     EXPECT_EQ(d.boxes(), 0u);
-}
 
-TEST_P(KeyboardEditing, KeysAppendAtTheEndAndStopAtFifty) {
-    Dialog d(GetParam());
-    d.keys(std::string(49, 'K'));
-    d.view.setSelection("txtPassword", 0, 0);   // caret at the start
+    d.keys(std::string(46, 'K'));
+    d.view.setSelection("txtPassword", 0, 0);   // caret at the start: keys still append
     d.keys("1");
-    EXPECT_EQ(d.text(), std::string(49, 'K') + "1");
-    d.keys("2");
+    EXPECT_EQ(d.text(), "AYY" + std::string(46, 'K') + "1");
+    d.keys("2");   // the 51st is refused
     EXPECT_EQ(d.text().size(), 50u);
     EXPECT_EQ(d.text().back(), '1');
 }
@@ -178,38 +144,35 @@ TEST_P(KeyboardEditing, KeysAppendAtTheEndAndStopAtFifty) {
 INSTANTIATE_TEST_SUITE_P(BothDialogs, KeyboardEditing, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "frmSetPassword" : "frmPassword"; });
 
-TEST(KeyboardSetPassword, TypedTextIsFilteredAndUpperCased) {
+TEST(KeyboardSetPassword, TypedTextIsFilteredUpperCasedAndCut) {
     Dialog d(true);
     d.type("txtPassword", "ab");
     EXPECT_EQ(d.text(), "AB");
     EXPECT_EQ(d.boxes(), 0u);
-    d.type("txtPassword", " '~");
+    d.type("txtPassword", " '~");   // one message for each refused character
     EXPECT_EQ(d.text(), "AB");
     ASSERT_EQ(d.boxes(), 3u);
-    for (const ShownMessage& m : d.w.messages.shown) {
-        EXPECT_EQ(m.text, "Not allowed");
-        EXPECT_EQ(m.title, "T300");
-        EXPECT_EQ(m.flags, unsigned(MbIconInformation));
-    }
-    // A paste of several at once: one message for each character dropped.
-    d.view.setText("txtPassword2", "x y\"z\xE9");
+    for (const ShownMessage& m : d.w.messages.shown)
+        EXPECT_EQ(m.title + "|" + m.text + "|" + std::to_string(m.flags), "T300|Not allowed|" + std::to_string(MbIconInformation));
+    d.view.setText("txtPassword2", "x y\"z\xE9");   // a paste of several at once
     EXPECT_EQ(d.text("txtPassword2"), "XYZ");
     EXPECT_EQ(d.boxes(), 6u);
     EXPECT_EQ(d.view.c("txtPassword2").selStart, 3);
-}
-
-TEST(KeyboardSetPassword, TypedTextBeyondFiftyIsCut) {
-    Dialog d(true);
     d.view.setText("txtPassword", std::string(60, 'q'));
     EXPECT_EQ(d.text(), std::string(50, 'Q'));
+
+    Dialog unlock(false);   // the unlock field is not filtered
+    unlock.type("txtPassword", "ab c");
+    EXPECT_EQ(unlock.text(), "ab c");
+    EXPECT_EQ(unlock.boxes(), 0u);
 }
 
 TEST(KeyboardSetPassword, ClicksOnTheFieldsChooseWhereKeysType) {
     Dialog d(true);
-    EXPECT_EQ(d.setForm().activeField(), 1);
+    EXPECT_EQ(d.activeField(), 1);
     d.keys("A");
     d.form->click("txtPassword2");
-    EXPECT_EQ(d.setForm().activeField(), 2);
+    EXPECT_EQ(d.activeField(), 2);
     d.keys("BC");
     EXPECT_EQ(d.view.focus, "txtPassword2");
     d.form->click("cmdBackspace");
@@ -223,20 +186,8 @@ TEST(KeyboardSetPassword, ClicksOnTheFieldsChooseWhereKeysType) {
     EXPECT_EQ(d.view.focus, "txtPassword");
 }
 
-TEST(KeyboardPassword, UnlockFieldIsNotFiltered) {
-    Dialog d(false);
-    d.type("txtPassword", "ab c");
-    EXPECT_EQ(d.text(), "ab c");
-    EXPECT_EQ(d.boxes(), 0u);
-}
-
 TEST(KeyboardDialogs, CaptionsFontsAndTopmost) {
-    struct Case {
-        bool setPassword;
-        const char* language;
-        int size;
-        std::vector<std::pair<const char*, const char*>> captions;
-    } cases[] = {
+    struct Case { bool setPassword; const char* language; int size; std::vector<std::pair<const char*, const char*>> captions; } cases[] = {
         {false, "0409", 8, {{"", "Unlock Computer"}, {"lbPass", "Enter:"}, {"cmdOk", "&Unlock"}, {"cmdCancel", "&Cancel"}}},
         {true, "0804", 9,
          {{"", "Set Passphrase"}, {"lbEnter", "New:"}, {"lbReenter", "Again:"}, {"cmdOk", "&Ok"}, {"cmdCancel", "&Cancel"}}},

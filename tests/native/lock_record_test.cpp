@@ -27,24 +27,29 @@ struct RecordWorld : FakeWorld {
 
 }  // namespace
 
-TEST(LockRecord, WritesExactRecordFilesAndNoAutostartOnXP) {
+TEST(LockRecord, WritesExactRecordFilesAndTouchesOnlyTheUserShortcutOnXP) {
     RecordWorld w(-1, kUserXP);
     w.fs.put(w.path("tplockts.ini"), "[Old]\r\nx=1\r\n");   // stale file is replaced, not merged
+    w.registry.values[kRunPath] = {1, "kept"};
     WriteLockIni(w.ctx);
     EXPECT_EQ(w.fs.get(w.path("tplockts.ini")),
               "[LVantrel]\r\nLVantrelA=269\r\nLVantrelC=" + EncodeDigitText("VantrelLockEnable") + "\r\n");
     EXPECT_EQ(w.fs.get(w.path("tpserial1.dat")), EncodeDigitText("0781557104B1D19A") + "\r\n");
     const std::string second = w.fs.get(w.path("tpserial2.dat"));
     ASSERT_GE(second.size(), 2u);
-    EXPECT_EQ(second.substr(second.size() - 2), "\r\n");
     EXPECT_EQ(second.find_first_of("\r\n"), second.size() - 2);
+    EXPECT_EQ(second.substr(second.size() - 2), "\r\n");
     EXPECT_FALSE(w.fs.has(kUserXP + "\\SCQuorvel.lnk"));
-    EXPECT_TRUE(w.registry.values.empty());
-
     LockRecord r = ReadLockRecord(w.ctx);
     EXPECT_TRUE(r.complete && r.markerOk && r.secondCopyInsideFirst);
-    EXPECT_EQ(r.driveLetter, "E");
-    EXPECT_EQ(r.keyId, "0781557104B1D19A");
+    EXPECT_EQ(r.driveLetter + r.keyId, "E0781557104B1D19A");
+
+    w.fs.put(kUserXP + "\\SCQuorvel.lnk", "LNK", AttrHidden | AttrReadOnly);
+    DelLockIni(w.ctx);
+    EXPECT_FALSE(w.fs.has(kUserXP + "\\SCQuorvel.lnk"));
+    EXPECT_FALSE(w.fs.has(w.path("tpserial1.dat")));
+    ASSERT_EQ(w.registry.values.size(), 1u);
+    EXPECT_EQ(w.registry.values[kRunPath].data, "kept");
 }
 
 TEST(LockRecord, Win98WritesAndRemovesShortcutsAndRunValue) {
@@ -71,6 +76,11 @@ TEST(LockRecord, Win98WritesAndRemovesShortcutsAndRunValue) {
 }
 
 TEST(LockRecord, AllUsersShortcutOnlyWhenTheDerivedFolderExists) {
+    const std::pair<std::string, std::string> derived[] = {
+        {kUser98, kAll98}, {kUser98 + "\\", kAll98}, {"C:\\A\\B\\C", "C:\\A\\All Users\\B\\C\\"},
+        {"C:\\A\\B", ""}, {"C:", ""},            {"", ""}};
+    for (auto& [user, all] : derived) EXPECT_EQ(AllUsersStartupFolder(user), all) << user;
+
     struct Case { std::string user; bool makeAll; std::string allUsersLnk; };
     const Case cases[] = {
         {kUser98, false, ""},                                    // folder missing
@@ -84,40 +94,15 @@ TEST(LockRecord, AllUsersShortcutOnlyWhenTheDerivedFolderExists) {
         std::size_t lnks = 0;
         for (auto& [name, entry] : w.fs.files) lnks += name.ends_with("SCQuorvel.lnk");
         EXPECT_EQ(lnks, c.allUsersLnk.empty() ? 2u : 3u) << c.user;
-        if (!c.allUsersLnk.empty()) {
-            EXPECT_TRUE(w.fs.has(c.allUsersLnk));
-        }
+        EXPECT_TRUE(c.allUsersLnk.empty() || w.fs.has(c.allUsersLnk)) << c.user;
         EXPECT_TRUE(w.registry.values.count(kRunPath)) << c.user;
     }
-}
-
-TEST(LockRecord, AllUsersDerivation) {
-    const std::pair<std::string, std::string> cases[] = {
-        {kUser98, kAll98},
-        {kUser98 + "\\", kAll98},
-        {"C:\\A\\B\\C", "C:\\A\\All Users\\B\\C\\"},
-        {"C:\\A\\B", ""},
-        {"C:", ""},
-        {"", ""},
-    };
-    for (auto& [user, all] : cases) EXPECT_EQ(AllUsersStartupFolder(user), all) << user;
     RecordWorld w(3, kUser98);
     w.fs.put("C:\\WINDOWS\\All Users\\Start Menu\\Programs\\StartUp", "a file, not a folder");
     EXPECT_EQ(ExistingAllUsersStartupFolder(w.ctx, kUser98), "");
 }
 
-TEST(LockRecord, OtherSystemsRemoveOnlyTheUserShortcut) {
-    RecordWorld w(-1, kUserXP);
-    w.fs.put(kUserXP + "\\SCQuorvel.lnk", "LNK", AttrHidden | AttrReadOnly);
-    w.registry.values[kRunPath] = {1, "kept"};
-    WriteLockIni(w.ctx);
-    DelLockIni(w.ctx);
-    EXPECT_FALSE(w.fs.has(kUserXP + "\\SCQuorvel.lnk"));
-    EXPECT_FALSE(w.fs.has(w.path("tpserial1.dat")));
-    EXPECT_EQ(w.registry.values[kRunPath].data, "kept");
-}
-
-TEST(LockRecord, NoStartupFolderStopsAfterTheRecordFiles) {
+TEST(LockRecord, NoStartupFolderStopsAfterTheRecordFilesButFailedStepsDoNot) {
     RecordWorld w(3, "");
     WriteLockIni(w.ctx);
     EXPECT_TRUE(w.fs.has(w.path("tpserial2.dat")));
@@ -126,15 +111,13 @@ TEST(LockRecord, NoStartupFolderStopsAfterTheRecordFiles) {
     DelLockIni(w.ctx);
     EXPECT_FALSE(w.fs.has(w.path("tpserial2.dat")));
     EXPECT_EQ(w.registry.values.size(), 1u);
-}
 
-TEST(LockRecord, FailedStepsDoNotStopTheNextOnes) {
-    RecordWorld w(3, kUser98);
-    w.fs.failWrites = {w.path("tplockts.ini"), w.path("tpserial1.dat")};
-    WriteLockIni(w.ctx);
-    EXPECT_TRUE(w.fs.has(w.path("tpserial2.dat")));
-    EXPECT_TRUE(w.fs.has(kUser98 + "\\SCQuorvel.lnk"));
-    EXPECT_TRUE(w.registry.values.count(kRunPath));
+    RecordWorld failing(3, kUser98);
+    failing.fs.failWrites = {failing.path("tplockts.ini"), failing.path("tpserial1.dat")};
+    WriteLockIni(failing.ctx);
+    EXPECT_TRUE(failing.fs.has(failing.path("tpserial2.dat")));
+    EXPECT_TRUE(failing.fs.has(kUser98 + "\\SCQuorvel.lnk"));
+    EXPECT_TRUE(failing.registry.values.count(kRunPath));
 }
 
 TEST(LockRecord, DeleteWithNothingPresentChangesNothing) {

@@ -1,47 +1,30 @@
-#include <fstream>
-#include <sstream>
-
 #include <gtest/gtest.h>
 
 #include "app/ini_file.h"
-#include "fakes.h"
-#include "password/blowfish.h"
-#include "password/box_table.h"
-#include "password/cipher_key.h"
+#include "lock_timer_world.h"
 #include "password/password_store.h"
 
 namespace qv {
 namespace {
 
-using test::FakeWorld;
+struct StoreWorld : test::FakeWorld {
+    const std::string store = path("pass.st"), plain = path("pass.ini"), scratch = path("scratch.ini");
 
-std::string BoxFile() {
-    std::ifstream in(std::string(QV_SOURCE_DIR) + "/src/password/blowfish_initial_boxes.txt");
-    std::stringstream text;
-    text << in.rdbuf();
-    return BuildBoxFile(text.str());
-}
-
-struct StoreWorld : FakeWorld {
-    const std::string store = path("pass.st");
-    const std::string plain = path("pass.ini");
-
-    StoreWorld() { fs.put(path("bf.dat"), BoxFile()); }
-    // Enciphers the given plain INI text into pass.st, as an earlier run would have.
-    void putStore(const std::string& ini) {
-        const std::string scratch = path("scratch.ini");
-        fs.put(scratch, ini);
+    StoreWorld() { fs.put(path("bf.dat"), test::LockTimerWorld::boxFile()); }
+    clsBlowfish cipher() {
         clsBlowfish bf(fs, kFolder);
         bf.sInitBF(kCipherKey);
-        bf.sFileEncrypt(scratch, store);
+        return bf;
+    }
+    // Enciphers the given plain INI text into pass.st, as an earlier run would have.
+    void putStore(const std::string& ini) {
+        fs.put(scratch, ini);
+        cipher().sFileEncrypt(scratch, store);
         fs.remove(scratch);
     }
     // A value of the deciphered store.
     std::string stored(const std::string& section, const std::string& key) {
-        const std::string scratch = path("scratch.ini");
-        clsBlowfish bf(fs, kFolder);
-        bf.sInitBF(kCipherKey);
-        bf.sFileDecrypt(store, scratch);
+        cipher().sFileDecrypt(store, scratch);
         std::string value = ReadIni(fs, section, key, "<none>", scratch);
         fs.remove(scratch);
         return value;
@@ -53,28 +36,23 @@ struct StoreWorld : FakeWorld {
     bool leftovers() const { return fs.has(plain) || fs.has(store + ".new") || fs.has(plain + ".new"); }
 };
 
-TEST(PasswordStore, NoStoreThenFirstSave) {
+TEST(PasswordStore, SavesAndReplacesEachKeysPassword) {
     StoreWorld w;
     EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "");
-    EXPECT_TRUE(w.save("KEY1", "correct horse"));
-    EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "1");
-    EXPECT_EQ(w.stored("Pass1", "PassSerial"), "KEY1");
-    EXPECT_EQ(w.stored("Pass1", "Password"), "correct horse");
-    EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "correct horse");
-    EXPECT_TRUE(w.messages.shown.empty());
-    EXPECT_FALSE(w.leftovers());
-}
-
-TEST(PasswordStore, ReplacesOnlyThatKeysPassword) {
-    StoreWorld w;
     ASSERT_TRUE(w.save("KEY1", "first one"));
+    EXPECT_EQ(w.stored("Pass1", "Password"), "first one");
+    std::shared_ptr<clsBlowfish> shared = w.ctx.blowfishSlot();
+    ASSERT_NE(shared, nullptr);
     ASSERT_TRUE(w.save("KEY2", "other key"));
     ASSERT_TRUE(w.save("KEY1", "second one"));
     EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "2");
-    EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "second one");
-    EXPECT_EQ(GetPassword(w.ctx, "KEY2"), "other key");
+    EXPECT_EQ(w.stored("Pass1", "PassSerial"), "KEY1");
     EXPECT_EQ(w.stored("Pass2", "PassSerial"), "KEY2");
     EXPECT_EQ(w.stored("Pass3", "PassSerial"), "<none>");
+    EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "second one");
+    EXPECT_EQ(GetPassword(w.ctx, "KEY2"), "other key");
+    EXPECT_EQ(w.ctx.blowfishSlot(), shared) << "one shared cipher object";
+    EXPECT_TRUE(w.messages.shown.empty());
     EXPECT_FALSE(w.leftovers());
 }
 
@@ -82,11 +60,8 @@ TEST(PasswordStore, IdentitiesAreTrimmedButCaseSensitive) {
     StoreWorld w;
     w.putStore("[PassCnt]\r\nPassCnt=2\r\n[Pass1]\r\nPassSerial=AbC1  \r\nPassword=spaced\r\n"
                "[Pass2]\r\nPassSerial=XYZ\r\nPassword=other\r\n");
-    EXPECT_EQ(GetPassword(w.ctx, "AbC1"), "spaced");
-    EXPECT_EQ(GetPassword(w.ctx, "  AbC1 "), "spaced");
-    EXPECT_EQ(GetPassword(w.ctx, "ABC1"), "");
-    EXPECT_EQ(GetPassword(w.ctx, "xyz"), "");
-
+    for (auto [id, found] : {std::pair{"AbC1", "spaced"}, {"  AbC1 ", "spaced"}, {"ABC1", ""}, {"xyz", ""}})
+        EXPECT_EQ(GetPassword(w.ctx, id), found) << id;
     ASSERT_TRUE(w.save("AbC1", "new"));      // same key, trailing spaces stored
     EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "2");
     ASSERT_TRUE(w.save("abc1", "lower"));    // a different key
@@ -96,22 +71,22 @@ TEST(PasswordStore, IdentitiesAreTrimmedButCaseSensitive) {
 }
 
 TEST(PasswordStore, CountValues) {
+    const std::string entries = "\r\n[Pass1]\r\nPassSerial=A\r\nPassword=first\r\n"
+                                "[Pass2]\r\nPassSerial=B\r\nPassword=second\r\n[Pass3]\r\nPassSerial=C\r\nPassword=third\r\n";
     struct Case { const char* count; const char* found; };
     for (const Case& c : {Case{"3", "third"}, Case{" 3 ", "third"}, Case{"0003", "third"}, Case{"2", ""},
                           Case{"abc", ""}, Case{"1 2", ""}, Case{"", ""}, Case{"-3", ""}, Case{"99999", ""}}) {
         StoreWorld w;
-        w.putStore(std::string("[PassCnt]\r\nPassCnt=") + c.count + "\r\n[Pass1]\r\nPassSerial=A\r\nPassword=first\r\n" +
-                   "[Pass3]\r\nPassSerial=C\r\nPassword=third\r\n");
+        w.putStore(std::string("[PassCnt]\r\nPassCnt=") + c.count + entries);
         EXPECT_EQ(GetPassword(w.ctx, "C"), c.found) << c.count;
         EXPECT_FALSE(w.leftovers()) << c.count;
     }
     // A count that is not a number starts the store over at entry 1.
     StoreWorld w;
-    w.putStore("[PassCnt]\r\nPassCnt=x1\r\n[Pass1]\r\nPassSerial=A\r\nPassword=first\r\n"
-               "[Pass2]\r\nPassSerial=B\r\nPassword=second\r\n");
-    ASSERT_TRUE(w.save("C", "third"));
+    w.putStore("[PassCnt]\r\nPassCnt=x1" + entries);
+    ASSERT_TRUE(w.save("D", "fourth"));
     EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "1");
-    EXPECT_EQ(w.stored("Pass1", "PassSerial"), "C");
+    EXPECT_EQ(w.stored("Pass1", "PassSerial"), "D");
     EXPECT_EQ(w.stored("Pass2", "Password"), "second");
     EXPECT_EQ(GetPassword(w.ctx, "B"), "");
 }
@@ -121,9 +96,7 @@ TEST(PasswordStore, StalePlainFileIsDeletedFirst) {
     StoreWorld w;
     w.fs.put(w.plain, stale);
     EXPECT_EQ(GetPassword(w.ctx, "K"), "");
-    EXPECT_FALSE(w.fs.has(w.plain));
     EXPECT_EQ(w.fs.log.front(), "remove " + w.plain);
-
     w.fs.put(w.plain, stale);
     ASSERT_TRUE(w.save("NEW", "fresh"));
     EXPECT_EQ(w.stored("Pass1", "PassSerial"), "NEW");
@@ -131,9 +104,25 @@ TEST(PasswordStore, StalePlainFileIsDeletedFirst) {
     EXPECT_FALSE(w.leftovers());
 }
 
-TEST(PasswordStore, FailedReplaceKeepsTheOldStore) {
+TEST(PasswordStore, WriteFailuresAreReportedAndKeepTheOldStore) {
     StoreWorld w;
+    w.fs.failWrites.insert(w.plain);
+    EXPECT_FALSE(w.save("KEY1", "pw"));
+    std::vector<std::string> texts;
+    for (const auto& m : w.messages.shown) {
+        texts.push_back(m.title + ": " + m.text);
+        EXPECT_EQ(m.flags, MbOk | MbIconCritical);
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{std::string(kAppTitle) + ": Failed to write Pass(PassCnt) file.",
+                                               std::string(kAppTitle) + ": Failed to write Pass(PassSerial) file.",
+                                               std::string(kAppTitle) + ": Failed to write Pass(Password) file.",
+                                               "Error: Error: Source file is not found"}));
+    EXPECT_FALSE(w.fs.has(w.store));
+    EXPECT_FALSE(w.leftovers());
+
+    w.fs.failWrites.clear();
     ASSERT_TRUE(w.save("KEY1", "old password"));
+    w.messages.shown.clear();
     w.fs.failWrites.insert(w.store);
     EXPECT_FALSE(w.save("KEY1", "new password"));
     ASSERT_EQ(w.messages.shown.size(), 1u);
@@ -143,23 +132,6 @@ TEST(PasswordStore, FailedReplaceKeepsTheOldStore) {
     EXPECT_FALSE(w.leftovers());
     w.fs.failWrites.clear();
     EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "old password");
-}
-
-TEST(PasswordStore, IniWriteFailuresAreEachReported) {
-    StoreWorld w;
-    w.fs.failWrites.insert(w.plain);
-    EXPECT_FALSE(w.save("KEY1", "pw"));
-    std::vector<std::string> texts;
-    for (const auto& m : w.messages.shown) {
-        texts.push_back(m.text);
-        EXPECT_EQ(m.flags, MbOk | MbIconCritical);
-    }
-    EXPECT_EQ(texts, (std::vector<std::string>{"Failed to write Pass(PassCnt) file.", "Failed to write Pass(PassSerial) file.",
-                                               "Failed to write Pass(Password) file.", "Error: Source file is not found"}));
-    EXPECT_EQ(w.messages.shown[0].title, kAppTitle);
-    EXPECT_EQ(w.messages.shown[3].title, "Error");
-    EXPECT_FALSE(w.fs.has(w.store));
-    EXPECT_FALSE(w.leftovers());
 }
 
 TEST(PasswordStore, BrokenCipherFilesFailQuietlyOnReadAndLoudlyOnWrite) {
@@ -176,20 +148,10 @@ TEST(PasswordStore, BrokenCipherFilesFailQuietlyOnReadAndLoudlyOnWrite) {
         EXPECT_TRUE(w.messages.shown.empty()) << c.name;
         EXPECT_FALSE(w.save("KEY1", "changed")) << c.name;
         ASSERT_EQ(w.messages.shown.size(), 1u) << c.name;
-        EXPECT_EQ(w.messages.last().text, c.error);
-        EXPECT_EQ(w.messages.last().title, "Error");
+        EXPECT_EQ(w.messages.last().title + ": " + w.messages.last().text, std::string("Error: ") + c.error);
         EXPECT_EQ(w.fs.get(w.store), before) << c.name;
         EXPECT_FALSE(w.leftovers()) << c.name;
     }
-}
-
-TEST(PasswordStore, OneSharedCipherObject) {
-    StoreWorld w;
-    ASSERT_TRUE(w.save("KEY1", "pw"));
-    auto first = w.ctx.blowfishSlot();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "pw");
-    EXPECT_EQ(w.ctx.blowfishSlot(), first);
 }
 
 }  // namespace

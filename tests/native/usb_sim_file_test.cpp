@@ -5,12 +5,7 @@
 using namespace qv;
 
 TEST(UsbSimFile, StatusLineAndRecords) {
-    struct Case {
-        const char* name;
-        std::string content;
-        std::optional<std::int16_t> status;
-        std::string text;
-    } cases[] = {
+    struct Case { const char* name; std::string content; std::optional<std::int16_t> status; std::string text; } cases[] = {
         {"empty", "", std::nullopt, ""},
         {"records on lines", "<vid>1</vid></device>\r\n<vid>2</vid></device>\r\n", std::nullopt,
          "<vid>1</vid></device><vid>2</vid></device>"},
