@@ -10,9 +10,8 @@ namespace {
 
 struct ArmWorld : FakeWorld {
     ArmWorld() {
-        loadStrings({{300, "Quorvel"}, {304, "Passphrase"}, {511, "Searching"}, {513, "Armed, %username"},
-                     {514, "No key"}, {516, "Off, %username"}, {556, "No passphrase"}, {558, "Set one, %username?"},
-                     {559, "Now?"}, {510, "Sure?"}, {303, "Deactivate"}},
+        loadStrings({{304, "Passphrase"}, {514, "No key"}, {516, "Off, %username"}, {556, "No passphrase"},
+                     {558, "Set one, %username?"}, {559, "Now?"}},
                     {{528, "Administrators only, %username"}});
         ctx.globals().ownerName = "Ann";
     }
@@ -20,27 +19,22 @@ struct ArmWorld : FakeWorld {
 
 }  // namespace
 
-TEST(Arming, RefusesWithoutAdministratorRights) {
-    ArmWorld w;
-    w.system.admin = false;
-    ArmLock(w.ctx);
-    ASSERT_EQ(w.messages.shown.size(), 1u);
-    EXPECT_EQ(w.messages.last().text, "Administrators only, Ann");
-    EXPECT_EQ(w.messages.last().flags, MbOk | MbIconExclamation);
-    EXPECT_FALSE(w.mainWindow.armed.has_value());
-    EXPECT_TRUE(w.notifications.calls.empty());
-}
-
-TEST(Arming, RefusesWithoutAKeyDrive) {
-    ArmWorld w;   // no USB device at all: the device check reports, then no key
-    w.usbSerial.status = 1;
-    w.usbSerial.setDevices({{"0951", "1642", "QV0001KEY"}});
-    ArmLock(w.ctx);   // one device but no drive holding the key folder
-    EXPECT_EQ(w.mainWindow.status, "No key");
-    EXPECT_EQ(w.mainWindow.statusBar, "No key");
-    EXPECT_EQ(w.messages.last().text, "No key");
-    EXPECT_FALSE(w.mainWindow.armed.has_value());
-    EXPECT_FALSE(w.desktop.busy);
+TEST(Arming, RefusesWithoutAdministratorRightsOrAKeyDrive) {
+    ArmWorld user, noDrive;
+    user.system.admin = false;
+    noDrive.usbSerial.setDevices({{"0951", "1642", "QV0001KEY"}});   // a device, but no drive with the key folder
+    for (ArmWorld* w : {&user, &noDrive}) {
+        ArmLock(w->ctx);
+        ASSERT_EQ(w->messages.shown.size(), 1u);
+        EXPECT_FALSE(w->mainWindow.armed.has_value());
+        EXPECT_TRUE(w->notifications.calls.empty());
+        EXPECT_FALSE(w->desktop.busy);
+    }
+    EXPECT_EQ(user.messages.last().text, "Administrators only, Ann");
+    EXPECT_EQ(user.messages.last().flags, MbOk | MbIconExclamation);
+    EXPECT_EQ(noDrive.messages.last().text, "No key");
+    EXPECT_EQ(noDrive.mainWindow.status, "No key");
+    EXPECT_EQ(noDrive.mainWindow.statusBar, "No key");
 }
 
 TEST(Arming, NoPassphraseAndNoToTheQuestionStopsBeforeArming) {

@@ -8,6 +8,8 @@ using namespace qv::test;
 
 namespace {
 
+using Log = std::vector<std::string>;
+
 struct LockedWorld : FakeWorld {
     LockedWorld() {
         ctx.globals().lockUSBKeyId = "09511642QV0001KEY";
@@ -26,55 +28,43 @@ struct OpenDialog : Form {
 
 }  // namespace
 
-TEST(DriveEvents, KeyPulledWhileArmedLocksAndRecords) {
-    LockedWorld w;
-    w.desktop.windows[{"", "Runboard"}] = 5;
-    HandleShellNotify(w.ctx, kDriveRemoved);
-    EXPECT_EQ(w.lockScreen.calls, std::vector<std::string>{"open"});
-    EXPECT_EQ(w.mainWindow.calls, std::vector<std::string>{"writeLockIni"});
-    EXPECT_EQ(w.desktop.closed, std::vector<WindowHandle>{5});
-}
-
-TEST(DriveEvents, OtherDrivePulledWhileTheKeyStaysChangesNothing) {
-    LockedWorld w;
-    w.keyBack();
-    HandleShellNotify(w.ctx, kDriveRemoved);
-    EXPECT_TRUE(w.lockScreen.calls.empty());
-    EXPECT_TRUE(w.mainWindow.calls.empty());
-}
-
-TEST(DriveEvents, RemovalWhileTheLibraryFailsLocks) {
-    LockedWorld w;
-    w.usbSerial.loadable = false;
-    HandleShellNotify(w.ctx, kDriveRemoved);
-    EXPECT_EQ(w.lockScreen.calls, std::vector<std::string>{"open"});
+TEST(DriveEvents, RemovalWhileArmedLocksUnlessTheKeyIsStillThere) {
+    struct Case { const char* name; bool keyStays, libraryLoads, locks; };
+    for (const Case& c : {Case{"key pulled", false, true, true}, Case{"other drive pulled", true, true, false},
+                          Case{"library fails", false, false, true}}) {
+        SCOPED_TRACE(c.name);
+        LockedWorld w;
+        w.desktop.windows[{"", "Runboard"}] = 5;
+        if (c.keyStays) w.keyBack();
+        w.usbSerial.loadable = c.libraryLoads;
+        HandleShellNotify(w.ctx, kDriveRemoved);
+        EXPECT_EQ(w.lockScreen.calls, c.locks ? Log{"open"} : Log{});
+        EXPECT_EQ(w.mainWindow.calls, c.locks ? Log{"writeLockIni"} : Log{});
+        EXPECT_EQ(w.desktop.closed, c.locks ? std::vector<WindowHandle>{5} : std::vector<WindowHandle>{});
+    }
 }
 
 TEST(DriveEvents, KeyBackUnlocksAndClosesOpenLockDialogs) {
-    LockedWorld w;
-    w.locked();
-    OpenDialog dialog;
-    w.forms.showModeless(dialog);   // stands for the modal password dialog being open
-    w.ctx.globals().passwordDialogOpen = -1;
-    w.ctx.globals().passwordForm = &dialog;
-    w.keyBack();
-    HandleShellNotify(w.ctx, kDriveAdded);
-    EXPECT_FALSE(w.forms.viewOf(dialog).isOpen());
-    EXPECT_EQ(w.mainWindow.calls, (std::vector<std::string>{"delLockIni", "stopPolling"}));
-    EXPECT_EQ(w.lockScreen.calls, (std::vector<std::string>{"stopClock", "unload"}));
-    // Notifications stay: pulling the key again locks again.
-    w.usbSerial.setDevices({});
-    HandleShellNotify(w.ctx, kDriveRemoved);
-    EXPECT_EQ(w.lockScreen.calls.back(), "open");
-}
-
-TEST(DriveEvents, KeyBackAfterAResumedLockClosesTheMainWindowToo) {
-    LockedWorld w;
-    w.locked();
-    w.ctx.globals().lockResumedAtStartup = true;
-    w.keyBack();
-    HandleShellNotify(w.ctx, kDriveAdded);
-    EXPECT_EQ(w.mainWindow.calls.back(), "unload");
+    for (bool resumed : {false, true}) {   // a lock resumed at start-up also closes the main window
+        SCOPED_TRACE(resumed);
+        LockedWorld w;
+        w.locked();
+        w.ctx.globals().lockResumedAtStartup = resumed;
+        OpenDialog dialog;
+        w.forms.showModeless(dialog);   // stands for the modal password dialog being open
+        w.ctx.globals().passwordDialogOpen = -1;
+        w.ctx.globals().passwordForm = &dialog;
+        w.keyBack();
+        HandleShellNotify(w.ctx, kDriveAdded);
+        EXPECT_FALSE(w.forms.viewOf(dialog).isOpen());
+        Log mainCalls{"delLockIni", "stopPolling"};
+        if (resumed) mainCalls.push_back("unload");
+        EXPECT_EQ(w.mainWindow.calls, mainCalls);
+        EXPECT_EQ(w.lockScreen.calls, (Log{"stopClock", "unload"}));
+        w.usbSerial.setDevices({});   // notifications stay: pulling the key again locks again
+        HandleShellNotify(w.ctx, kDriveRemoved);
+        EXPECT_EQ(w.lockScreen.calls.back(), "open");
+    }
 }
 
 TEST(DriveEvents, OtherStickShowsTheWrongKeyNoticeOnlyWhileLocked) {
@@ -83,9 +73,8 @@ TEST(DriveEvents, OtherStickShowsTheWrongKeyNoticeOnlyWhileLocked) {
     EXPECT_TRUE(w.lockScreen.calls.empty());
     w.locked();
     HandleShellNotify(w.ctx, kDriveAdded);
-    EXPECT_EQ(w.lockScreen.calls, std::vector<std::string>{"wrongKey"});
     HandleShellNotify(w.ctx, 0x08);   // other events: nothing
-    EXPECT_EQ(w.lockScreen.calls.size(), 1u);
+    EXPECT_EQ(w.lockScreen.calls, Log{"wrongKey"});
     EXPECT_TRUE(w.mainWindow.calls.empty());
 }
 
@@ -96,7 +85,7 @@ TEST(DriveEvents, PollingTick) {
     w.desktop.windows[{"Shell_TrayWnd", ""}] = 9;
     w.ctx.globals().deviceCountSeen = 1;
     PollForKey(w.ctx, mainView);   // same count: no notice, task bar kept off, timer again
-    EXPECT_EQ(w.lockScreen.calls, std::vector<std::string>{"taskbar 0"});
+    EXPECT_EQ(w.lockScreen.calls, Log{"taskbar 0"});
     EXPECT_TRUE(mainView.timerEnabled("Timer1"));
 
     w.usbSerial.setDevices({{"1111", "2222", "OTHER"}, {"3333", "4444", "X"}});
@@ -106,6 +95,6 @@ TEST(DriveEvents, PollingTick) {
 
     w.keyBack();
     PollForKey(w.ctx, mainView);   // the key: unlock and close the main window, no new tick
-    EXPECT_EQ(w.mainWindow.calls, (std::vector<std::string>{"delLockIni", "unload"}));
+    EXPECT_EQ(w.mainWindow.calls, (Log{"delLockIni", "unload"}));
     EXPECT_FALSE(mainView.timerEnabled("Timer1"));
 }

@@ -1,4 +1,4 @@
-// Fakes of the keyboard hook and the shut-down calls, for the lock screen's tests.
+// Keyboard hook and shut-down fakes for the lock screen's tests.
 #pragma once
 
 #include <functional>
@@ -10,25 +10,20 @@
 
 namespace qv::test {
 
-// Writes "hook thread" / "hook desktop", "unhook <handle>" and "releaseShift" into `log`
-// (usually the lock-down fake's call list, so the order of both shows in one place).
-class FakeInputLock : public InputLock {
-public:
-    explicit FakeInputLock(std::vector<std::string>& log) : log_(log) {}
-    std::uintptr_t handle = 77;   // what the installation returns; 0 = failed
+// Logs into `log` (usually the lock-down fake's call list, so both orders show in one place).
+struct FakeInputLock : InputLock {
+    explicit FakeInputLock(std::vector<std::string>& calls) : log(calls) {}
+    std::vector<std::string>& log;
+    std::uintptr_t handle = 77;   // 0: the installation failed
     std::uintptr_t installKeyboardHook(bool perThread) override {
-        log_.push_back(perThread ? "hook thread" : "hook desktop");
+        log.push_back(perThread ? "hook thread" : "hook desktop");
         return handle;
     }
-    void removeKeyboardHook(std::uintptr_t h) override { log_.push_back("unhook " + std::to_string(h)); }
-    void releaseShiftKey() override { log_.push_back("releaseShift"); }
-
-private:
-    std::vector<std::string>& log_;
+    void removeKeyboardHook(std::uintptr_t h) override { log.push_back("unhook " + std::to_string(h)); }
+    void releaseShiftKey() override { log.push_back("releaseShift"); }
 };
 
-class FakeSystemPower : public SystemPower {
-public:
+struct FakeSystemPower : SystemPower {
     std::vector<std::string> calls;
     bool result = true;             // false: the system refuses
     std::function<void()> onCall;   // runs at the moment of the call
@@ -36,8 +31,6 @@ public:
     bool exitWindows98() override { return record("exitWindows98"); }
     bool restart() override { return record("restart"); }
     bool logOff() override { return record("logOff"); }
-
-private:
     bool record(const char* call) {
         calls.push_back(call);
         if (onCall) onCall();
