@@ -95,15 +95,24 @@ protected:
 
     HWND lockScreen(Millis timeout = 15s) const { return DialogWith(program, IDC_cButtonUnlock, timeout); }
 
-    // Starts the program and arms it: Lock, then Close in the protection settings.
-    HWND startArmed() {
+    // Starts the program and arms it: Lock, then Close in the protection settings (which
+    // keeps the 24-hour duration), or "No timer" and Save.
+    HWND startArmed(bool noTimer = false) {
         program.start();
         HWND main = program.waitWindow("QuorvelMainWindow");
         EXPECT_NE(main, nullptr);
         Click(main, IDC_cmdLock);
         HWND settings = DialogWith(program, IDC_cmdSave);
         EXPECT_NE(settings, nullptr);
-        Click(settings, IDC_cmdClose);
+        if (noTimer) {
+            PostMessageA(GetDlgItem(settings, IDC_Option2_1), BM_CLICK, 0, 0);
+            Click(settings, IDC_cmdSave);
+            auto saved = program.waitMessageBox();
+            EXPECT_TRUE(saved.has_value());
+            if (saved) Answer(*saved, IDOK);
+        } else {
+            Click(settings, IDC_cmdClose);
+        }
         EXPECT_TRUE(WaitFor([&] { return ControlEnabled(main, IDC_cmdUnlock); }));
         return main;
     }
@@ -150,6 +159,31 @@ TEST_F(Lock, PullingTheKeyLocksAndPluggingItBackUnlocks) {
     ASSERT_NE(screen, nullptr);
     simulate("plug-key");
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(screen); }));
+}
+
+TEST_F(Lock, TimerPanelCountsDownOnlyWithADuration) {
+    startArmed();
+    EXPECT_TRUE(FileExists(FolderPath("tmhr.tmp")));
+    simulate("pull-key");
+    HWND screen = lockScreen();
+    ASSERT_NE(screen, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return ControlVisible(screen, IDC_Picture3); }));
+    EXPECT_TRUE(WaitFor([&] { return !ControlText(screen, IDC_lblTimeRemain).empty(); }, 5s));
+    EXPECT_FALSE(ControlText(screen, IDC_lblCurrentTime).empty());
+    EXPECT_FALSE(ControlText(screen, IDC_lblUnlockTime).empty());
+    const std::string remaining = ControlText(screen, IDC_lblTimeRemain);
+    EXPECT_NE(remaining.find(" Hour, "), std::string::npos) << remaining;
+    EXPECT_TRUE(WaitFor([&] { return ControlText(screen, IDC_lblTimeRemain) != remaining; }, 3s));
+    simulate("plug-key");
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(screen); }));
+    program.kill();
+
+    startArmed(true);   // no timer, saved
+    EXPECT_FALSE(FileExists(FolderPath("tmhr.tmp")));
+    simulate("pull-key");
+    screen = lockScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_FALSE(ControlVisible(screen, IDC_Picture3));
 }
 
 TEST_F(Lock, ShutDownDialogCancelLeavesTheLockAsItWas) {
