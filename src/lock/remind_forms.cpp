@@ -2,7 +2,6 @@
 
 #include "app/text.h"
 #include "lock/lock_timer.h"
-#include "lock/lock_timer_dialogs.h"
 #include "lock/set_timer_form.h"
 
 namespace qv {

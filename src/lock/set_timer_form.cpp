@@ -2,7 +2,6 @@
 
 #include "app/text.h"
 #include "lock/lock_timer.h"
-#include "lock/lock_timer_dialogs.h"
 
 namespace qv {
 
