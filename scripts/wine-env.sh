@@ -16,8 +16,6 @@ qv_wine_prefix() {
     mkdir -p "$prefix"
     "$WINE" wineboot -i >/dev/null 2>&1 || true
     "$WINE" reg add 'HKLM\Software\Wine\Drives' /v f: /d floppy /f >/dev/null 2>&1
-    # Without a window manager (Xvfb), managed windows make every hide wait about 2 s.
-    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     "$WINESERVER" -w 2>/dev/null || true
   fi
   ln -sfn "$(cd "$stick" && pwd)" "$prefix/dosdevices/f:"
