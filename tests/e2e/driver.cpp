@@ -1,5 +1,10 @@
 #include "driver.h"
 
+#include "app/ini_file.h"
+#include "password/blowfish.h"
+#include "password/cipher_key.h"
+#include "services/win_services.h"
+
 #include <commctrl.h>
 
 #include <cstdlib>
@@ -73,6 +78,49 @@ void CopyFolder(const std::string& from, const std::string& to) {
 }
 
 }  // namespace
+
+std::string LibraryString(const std::string& dll, unsigned id) {
+    HMODULE lib = LoadLibraryExA(FolderPath(dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char buffer[1024] = {};
+    LoadStringA(lib, id, buffer, sizeof buffer);
+    FreeLibrary(lib);
+    return buffer;
+}
+
+std::wstring LibraryStringW(const std::string& dll, unsigned id) {
+    HMODULE lib = LoadLibraryExA(FolderPath(dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    wchar_t buffer[1024] = {};
+    LoadStringW(lib, id, buffer, 1024);
+    FreeLibrary(lib);
+    return buffer;
+}
+
+std::string Fill(std::string text, const std::string& placeholder, const std::string& value) {
+    for (std::size_t at = 0; (at = text.find(placeholder, at)) != std::string::npos; at += value.size())
+        text.replace(at, placeholder.size(), value);
+    return text;
+}
+
+void StorePassphrase(const std::string& keyId, const std::string& passphrase) {
+    // The box file, from the program's own resource, as its first start would write it.
+    HMODULE exe = LoadLibraryExA(FolderPath("quorvel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC resource = FindResourceA(exe, MAKEINTRESOURCEA(1), "CUSTOM");
+    if (!resource) throw std::runtime_error("quorvel.exe carries no box file");
+    auto* data = static_cast<const char*>(LockResource(LoadResource(exe, resource)));
+    WriteFileBytes(FolderPath("bf.dat"), std::string(data, SizeofResource(exe, resource)));
+    FreeLibrary(exe);
+
+    qv::win::WinFileSystem fs;
+    const std::string plain = "Z:\\tmp\\qv-e2e-store.ini";
+    DeleteFileIfPresent(plain);
+    qv::WriteIni(fs, "PassCnt", "PassCnt", "1", plain);
+    qv::WriteIni(fs, "Pass1", "PassSerial", keyId, plain);
+    qv::WriteIni(fs, "Pass1", "Password", passphrase, plain);
+    qv::clsBlowfish cipher(fs, kFolder);
+    cipher.sInitBF(qv::kCipherKey);
+    cipher.sFileEncrypt(plain, FolderPath("pass.st"));
+    DeleteFileIfPresent(plain);
+}
 
 void PrepareProgramFolder(bool simulatedUsb) {
     RemoveTree(kFolder);

@@ -25,6 +25,16 @@ void WriteFileBytes(const std::string& path, const std::string& data);
 bool FileExists(const std::string& path);
 void DeleteFileIfPresent(const std::string& path);
 
+// String `id` of a string library in the program folder ("langfile0409.dll"), as the
+// program would fetch it (ANSI, the system code page) and as stored (UTF-16).
+std::string LibraryString(const std::string& dll, unsigned id);
+std::wstring LibraryStringW(const std::string& dll, unsigned id);
+// Every `placeholder` in `text` replaced by `value`.
+std::string Fill(std::string text, const std::string& placeholder, const std::string& value);
+
+// The passphrase store (and the box file it needs) as the program writes them, for one key.
+void StorePassphrase(const std::string& keyId, const std::string& passphrase);
+
 // Lays out F:\Program\quorvel afresh from the shipped folder (environment QV_DIST), with
 // the simulated USB library from QV_BIN\sim when `simulatedUsb` is set.
 void PrepareProgramFolder(bool simulatedUsb = true);

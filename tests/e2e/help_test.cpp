@@ -13,20 +13,8 @@ using namespace qv::e2e;
 
 namespace {
 
-std::string Lic(unsigned id) {
-    HMODULE lib = LoadLibraryExA(FolderPath("lic0409.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    char buffer[512] = {};
-    LoadStringA(lib, id, buffer, sizeof buffer);
-    FreeLibrary(lib);
-    return buffer;
-}
-
-std::string WithProduct(std::string text) {
-    for (std::string p : {"%s", "%S"}) {
-        for (std::size_t at; (at = text.find(p)) != std::string::npos;) text.replace(at, 2, "Quorvel Lite");
-    }
-    return text;
-}
+// Second-library string `id` with the product name filled in, as the program shows it.
+std::string Lic(unsigned id) { return Fill(LibraryString("lic0409.dll", id), "%s", "Quorvel Lite"); }
 
 // Points the update address (program string 1001) of the copied program at this machine.
 // Only this test's copy is changed; the shipped program has no such switch.
@@ -76,7 +64,7 @@ TEST_F(Help, AboutBoxShowsTheVersionAndCloses) {
     ChooseMenu(main, IDC_mnuHelpAbout);
     HWND about = DialogWith(program, IDC_lblVersion);
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(WindowText(about), WithProduct(Lic(303)));
+    EXPECT_EQ(WindowText(about), (Lic(303)));
     EXPECT_EQ(ControlText(about, IDC_lblVersion), "Version 1.0.3");
     EXPECT_EQ(ControlText(about, IDC_lblDisclaimer), Lic(500));
     Screenshot(about, "Z:\\tmp\\qv-about.bmp");
@@ -103,7 +91,7 @@ TEST_F(Help, UpdateCheckPostsEditionAndVersionAndReadsTheAnswer) {
         ChooseMenu(main, IDC_mnuHelpUpdates);
         auto box = program.waitMessageBox();
         ASSERT_TRUE(box.has_value());
-        EXPECT_EQ(box->text, WithProduct(Lic(513)));
+        EXPECT_EQ(box->text, (Lic(513)));
         EXPECT_EQ(box->title, "Vantrel");
         EXPECT_EQ(box->icon, MessageBoxInfo::Information);
         Answer(*box, IDOK);
@@ -125,7 +113,7 @@ TEST_F(Help, UpdateCheckPostsEditionAndVersionAndReadsTheAnswer) {
         HWND dialog = DialogWith(again, IDC_lburl);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(WindowText(dialog), Lic(307));
-        EXPECT_EQ(ControlText(dialog, IDC_lbdesc), WithProduct(Lic(514)));
+        EXPECT_EQ(ControlText(dialog, IDC_lbdesc), (Lic(514)));
         EXPECT_EQ(ControlText(dialog, IDC_lburl), "http://www.vantrel.example/support/software.html");
         Screenshot(dialog, "Z:\\tmp\\qv-update.bmp");
     }

@@ -2,12 +2,8 @@
 // another stick, the key back, a restart while locked, and the shut-down dialog.
 #include <gtest/gtest.h>
 
-#include "app/ini_file.h"
 #include "driver.h"
-#include "password/blowfish.h"
-#include "password/cipher_key.h"
 #include "resources/resource_ids.h"
-#include "services/win_services.h"
 
 using namespace qv::e2e;
 
@@ -44,7 +40,7 @@ protected:
         PrepareProgramFolder();
         CopyFileA((std::string(std::getenv("QV_BIN")) + "\\keysim.exe").c_str(), FolderPath("keysim.exe").c_str(), FALSE);
         simulate("plug-key");
-        storePassphrase("OPEN-SESAME1");
+        StorePassphrase(kKeyId, "OPEN-SESAME1");
     }
 
     // Runs the key simulator's command line, as a person pressing its buttons would.
@@ -58,30 +54,6 @@ protected:
         WaitForSingleObject(pi.hProcess, 10000);
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
-    }
-
-    // The box file as the program writes it at its first start, from its own resource.
-    static void writeBoxFile() {
-        HMODULE exe = LoadLibraryExA(FolderPath("quorvel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        HRSRC resource = FindResourceA(exe, MAKEINTRESOURCEA(1), "CUSTOM");
-        ASSERT_NE(resource, nullptr);
-        auto* data = static_cast<const char*>(LockResource(LoadResource(exe, resource)));
-        WriteFileBytes(FolderPath("bf.dat"), std::string(data, SizeofResource(exe, resource)));
-        FreeLibrary(exe);
-    }
-
-    static void storePassphrase(const std::string& passphrase) {
-        writeBoxFile();
-        qv::win::WinFileSystem fs;
-        const std::string plain = "Z:\\tmp\\qv-lock-pass.ini";
-        DeleteFileIfPresent(plain);
-        qv::WriteIni(fs, "PassCnt", "PassCnt", "1", plain);
-        qv::WriteIni(fs, "Pass1", "PassSerial", kKeyId, plain);
-        qv::WriteIni(fs, "Pass1", "Password", passphrase, plain);
-        qv::clsBlowfish cipher(fs, kFolder);
-        cipher.sInitBF(qv::kCipherKey);
-        cipher.sFileEncrypt(plain, FolderPath("pass.st"));
-        DeleteFileIfPresent(plain);
     }
 
     static bool recordPresent() {

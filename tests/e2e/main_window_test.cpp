@@ -10,14 +10,6 @@ using namespace qv::e2e;
 
 namespace {
 
-std::wstring Lang(unsigned id) {
-    HMODULE lib = LoadLibraryExA(FolderPath("langfile0409.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    wchar_t buffer[512] = {};
-    LoadStringW(lib, id, buffer, 512);
-    FreeLibrary(lib);
-    return buffer;
-}
-
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override { PrepareProgramFolder(); }
@@ -38,7 +30,7 @@ TEST_F(MainWindow, OpensInactiveWithItsCaptionsAndWritesTheBoxFile) {
     } captions[] = {{IDC_cmdLock, 111}, {IDC_cmdUnlock, 112}, {IDC_cmdSetPass, 113}, {IDC_cmdCancel, 108},
                     {IDC_cmdSetTime, 115}, {IDC_lbActiveDescrip, 548}, {IDC_lbDeactiveDescrip, 549},
                     {IDC_lbChangeSetting, 554}};
-    for (const Caption& c : captions) EXPECT_EQ(WindowTextW(GetDlgItem(main, c.id)), Lang(c.text)) << c.id;
+    for (const Caption& c : captions) EXPECT_EQ(WindowTextW(GetDlgItem(main, c.id)), LibraryStringW("langfile0409.dll", c.text)) << c.id;
     EXPECT_TRUE(ControlEnabled(main, IDC_cmdLock));
     EXPECT_FALSE(ControlEnabled(main, IDC_cmdUnlock));
     ASSERT_TRUE(WaitFor([] { return FileExists(FolderPath("bf.dat")); }));

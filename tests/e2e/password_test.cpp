@@ -3,35 +3,21 @@
 // disk), and unlocking a resumed lock with it from the lock screen.
 #include <gtest/gtest.h>
 
-#include "app/ini_file.h"
 #include "app/record_encoding.h"
 #include "driver.h"
-#include "password/blowfish.h"
-#include "password/cipher_key.h"
 #include "resources/resource_ids.h"
-#include "services/win_services.h"
 
 using namespace qv::e2e;
 
 namespace {
 
+std::string LanguageString(unsigned id) { return LibraryString("langfile0409.dll", id); }
+std::string WithOwner(const std::string& text) { return Fill(text, "%username", "Tester"); }
+
 constexpr const char* kMainClass = "QuorvelMainWindow";
 constexpr const char* kOneKey =
     "<vid>0951</vid><pid>1642</pid><serial>QV0001KEY</serial><manu>Kingston</manu><prod>DataTraveler</prod>"
     "</device>\r\n";
-
-std::string LanguageString(unsigned id) {
-    HMODULE lib = LoadLibraryExA(FolderPath("langfile0409.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    char buffer[512] = {};
-    LoadStringA(lib, id, buffer, sizeof buffer);
-    FreeLibrary(lib);
-    return buffer;
-}
-
-std::string WithOwner(std::string text) {
-    for (std::size_t at; (at = text.find("%username")) != std::string::npos;) text.replace(at, 9, "Tester");
-    return text;
-}
 
 // The key button typing each character, by id.
 int KeyId(char c) {
@@ -43,18 +29,6 @@ int KeyId(char c) {
     if (auto at = row4.find(c); at != std::string::npos) return IDC_cmdA + static_cast<int>(at);
     if (auto at = row5.find(c); at != std::string::npos) return IDC_cmdZ + static_cast<int>(at);
     return 0;
-}
-
-// The program's top-level window holding a control with this id.
-HWND WindowWith(const Program& program, int id) {
-    HWND found = nullptr;
-    WaitFor([&] {
-        for (HWND w : program.windows()) {
-            if (GetDlgItem(w, id)) found = w;
-        }
-        return found != nullptr;
-    });
-    return found;
 }
 
 class Passphrase : public ::testing::Test {
@@ -71,7 +45,7 @@ protected:
     // Opens frmSetPassword from the main window's Password button.
     HWND openDialog() {
         Click(main, IDC_cmdSetPass);
-        return WindowWith(program, IDC_txtPassword2);
+        return DialogWith(program, IDC_txtPassword2);
     }
     void keys(HWND dialog, const std::string& chars) {
         for (char c : chars) {
@@ -182,16 +156,7 @@ TEST_F(Passphrase, TypedTextIsUpperCasedAndFiltered) {
 TEST_F(Passphrase, UnlocksAResumedLock) {
     ASSERT_TRUE(WaitFor([] { return FileExists(FolderPath("bf.dat")); }));
     program.kill();
-    qv::win::WinFileSystem fs;
-    const std::string plain = "Z:\\tmp\\qv-kbd-pass.ini";
-    DeleteFileIfPresent(plain);
-    qv::WriteIni(fs, "PassCnt", "PassCnt", "1", plain);
-    qv::WriteIni(fs, "Pass1", "PassSerial", "09511642QV0001KEY", plain);
-    qv::WriteIni(fs, "Pass1", "Password", "OPEN-SESAME1", plain);
-    qv::clsBlowfish cipher(fs, kFolder);
-    cipher.sInitBF(qv::kCipherKey);
-    cipher.sFileEncrypt(plain, FolderPath("pass.st"));
-    DeleteFileIfPresent(plain);
+    StorePassphrase("09511642QV0001KEY", "OPEN-SESAME1");
     WriteFileBytes(FolderPath("tplockts.ini"), "[LVantrel]\r\nLVantrelA=" + qv::EncodeDigitText("F") +
                                                    "\r\nLVantrelC=" + qv::EncodeDigitText("VantrelLockEnable") + "\r\n");
     WriteFileBytes(FolderPath("tpserial1.dat"), qv::EncodeDigitText("09511642QV0001KEY") + "\r\n");
@@ -200,13 +165,13 @@ TEST_F(Passphrase, UnlocksAResumedLock) {
 
     Program locked;
     locked.start();
-    HWND lock = WindowWith(locked, IDC_cButtonUnlock);
+    HWND lock = DialogWith(locked, IDC_cButtonUnlock);
     ASSERT_NE(lock, nullptr);
     // The user's click activates the lock screen, which then owns the dialog it opens.
     SetForegroundWindow(lock);
     WaitFor([&] { return GetForegroundWindow() == lock; }, 5s);
     Click(lock, IDC_cButtonUnlock);
-    HWND dialog = WindowWith(locked, IDC_lbPass);
+    HWND dialog = DialogWith(locked, IDC_lbPass);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(WindowText(dialog), LanguageString(114));
     EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);

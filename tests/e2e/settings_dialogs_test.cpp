@@ -24,14 +24,7 @@ std::string Language() {
 }
 bool Chinese() { return Language() == "0804" || Language() == "0404"; }
 
-std::string LanguageString(unsigned id) {
-    HMODULE lib = LoadLibraryExA(FolderPath("langfile" + Language() + ".dll").c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE);
-    char buffer[1024] = {};
-    LoadStringA(lib, id, buffer, sizeof buffer);
-    FreeLibrary(lib);
-    return buffer;
-}
+std::string LanguageString(unsigned id) { return LibraryString("langfile" + Language() + ".dll", id); }
 
 std::string DurationText(int hours) {
     return LanguageString(560) + " " + std::to_string(hours) + " " + LanguageString(561) + ".";

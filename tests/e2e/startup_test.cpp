@@ -30,15 +30,6 @@ protected:
         return *box;
     }
 
-    // The text the program should show for `id`, read from the language library itself.
-    static std::wstring LibraryString(const std::string& dll, unsigned id) {
-        HMODULE lib = LoadLibraryExA(FolderPath(dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        wchar_t buffer[512] = {};
-        LoadStringW(lib, id, buffer, 512);
-        FreeLibrary(lib);
-        return buffer;
-    }
-
     Program program;
 };
 
@@ -47,7 +38,7 @@ TEST_F(Startup, FreshStartCreatesTheSixLineSettingsFileAndShowsTheMainWindow) {
     HWND main = program.waitWindow(kMainClass);
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(ReadFileBytes(FolderPath("setting.ini")).value_or(""), kDefaultSettings);
-    EXPECT_EQ(WindowTextW(main), LibraryString("langfile0409.dll", 302));
+    EXPECT_EQ(WindowTextW(main), LibraryStringW("langfile0409.dll", 302));
     EXPECT_FALSE(program.messageBox().has_value());
 }
 
@@ -135,10 +126,10 @@ TEST_P(Languages, MainCaptionIsLanguageString302) {
     program.start();
     HWND main = program.waitWindow(kMainClass);
     ASSERT_NE(main, nullptr);
-    std::wstring expected = LibraryString(std::string("langfile") + c.id + ".dll", 302);
+    std::wstring expected = LibraryStringW(std::string("langfile") + c.id + ".dll", 302);
     EXPECT_FALSE(expected.empty());
     EXPECT_EQ(WindowTextW(main), expected);
-    EXPECT_EQ(WindowTextW(GetDlgItem(main, IDC_cmdLock)), LibraryString(std::string("langfile") + c.id + ".dll", 111));
+    EXPECT_EQ(WindowTextW(GetDlgItem(main, IDC_cmdLock)), LibraryStringW(std::string("langfile") + c.id + ".dll", 111));
     Screenshot(main, std::string("Z:\\tmp\\qv-main-") + c.id + ".bmp");
 }
 

@@ -19,20 +19,6 @@ const char* kThreeDevices =
     "<vid>058F</vid><pid>6387</pid><serial></serial><manu>Generic</manu><prod>Flash Disk</prod></device>\r\n"
     "<vid>0781</vid><pid>5567</pid><serial>4C5300012308</serial><manu>Northwind</manu><prod>Blade Stick</prod></device>\r\n";
 
-std::wstring Lic(unsigned id) {
-    HMODULE lib = LoadLibraryExA(FolderPath("lic0409.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    wchar_t buffer[512] = {};
-    LoadStringW(lib, id, buffer, 512);
-    FreeLibrary(lib);
-    return buffer;
-}
-
-std::string Narrow(const std::wstring& w) {
-    char buffer[1024] = {};
-    WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, buffer, sizeof buffer, nullptr, nullptr);
-    return buffer;
-}
-
 // The key identity the passphrase store holds for its first entry.
 std::string StoredKeyId() {
     qv::win::WinFileSystem fs;
@@ -63,7 +49,7 @@ TEST(UsbKeySelection, ThreeDevicesListCompleteOnesFirstAndTheChoiceBecomesTheKey
         FAIL() << "no selection dialog; running " << program.running() << "; windows: " << windows
                << "; message: " << (box ? box->text : std::string("none"));
     }
-    EXPECT_EQ(WindowTextW(dialog), Lic(533));
+    EXPECT_EQ(WindowTextW(dialog), LibraryStringW("lic0409.dll", 533));
     HWND list = GetDlgItem(dialog, IDC_ListView1);
     ASSERT_TRUE(WaitFor([&] { return ListViewRows(list) == 3; }, 5s));
     // Complete devices first, each group in list order; the incomplete one has icon 2.
@@ -81,7 +67,7 @@ TEST(UsbKeySelection, ThreeDevicesListCompleteOnesFirstAndTheChoiceBecomesTheKey
     Click(dialog, IDC_cmdOk);
     auto refused = program.waitMessageBox();
     ASSERT_TRUE(refused.has_value());
-    EXPECT_EQ(refused->text, Narrow(Lic(542)));
+    EXPECT_EQ(refused->text, LibraryString("lic0409.dll", 542));
     EXPECT_EQ(refused->icon, MessageBoxInfo::Critical);
     Answer(*refused, IDOK);
 

@@ -1,6 +1,8 @@
 // Hand-written fakes of the program's services, for driving the behaviour natively.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -133,6 +135,13 @@ public:
         return defaultAnswer;
     }
     const ShownMessage& last() const { return shown.back(); }
+    // Exactly one box was shown, with this text, title and flags.
+    void expectOnly(const std::string& text, const std::string& title, unsigned flags) const {
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(last().text, text);
+        EXPECT_EQ(last().title, title);
+        EXPECT_EQ(last().flags, flags);
+    }
 };
 
 class FakeDesktop : public Desktop {

@@ -22,12 +22,6 @@ struct HelpWorld : FakeWorld {
     void setReg(const char* key, const char* name, const std::string& data) {
         registry.values[FakeRegistry::path(RegRoot::LocalMachine, key, name)] = {1, data};
     }
-    void expectOnlyMessage(const std::string& text, const std::string& title, unsigned flags) {
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.last().text, text);
-        EXPECT_EQ(messages.last().title, title);
-        EXPECT_EQ(messages.last().flags, flags);
-    }
 };
 
 }  // namespace
@@ -46,7 +40,7 @@ TEST(HelpDocuments, OpensTheDocumentOfTheLanguageEvenWhenHiddenWithNoFallback) {
     c.fs.put(c.path("feature_0409.pdf"), "%PDF");
     c.fs.mkdir(c.path("what_0804.pdf"));   // a folder of that name is no document
     mnuHelpComparison(c.ctx);
-    c.expectOnlyMessage("Document missing", "Notice", MbIconExclamation);
+    c.messages.expectOnly("Document missing", "Notice", MbIconExclamation);
     mnuHelpWhat(c.ctx);
     EXPECT_EQ(c.messages.shown.size(), 2u);
     EXPECT_TRUE(c.shell.opened.empty());
@@ -61,7 +55,7 @@ TEST(HelpDocuments, ViewerFailureReportsTheErrorDescription) {
         w.shell.openResult = result;
         w.shell.errorDescription = "No viewer";
         mnuHelpWhat(w.ctx);
-        if (fails) w.expectOnlyMessage("Error: No viewer", "Failure", MbIconCritical);
+        if (fails) w.messages.expectOnly("Error: No viewer", "Failure", MbIconCritical);
         else EXPECT_TRUE(w.messages.shown.empty());
         EXPECT_EQ(w.desktop.slept, 1000u);
     }
@@ -74,7 +68,7 @@ TEST(HelpDocuments, SupportPageOrRefusalWhenItIsEmpty) {
     w.programStrings.texts[1000] = "   ";
     mnuHelpOnline(w.ctx);
     EXPECT_EQ(w.shell.opened.size(), 1u);
-    w.expectOnlyMessage("No address", "Notice", MbIconExclamation);
+    w.messages.expectOnly("No address", "Notice", MbIconExclamation);
     EXPECT_FALSE(w.desktop.busy);
 }
 
@@ -156,7 +150,7 @@ TEST(AboutBox, SystemInformationFromEitherPlaceOrUnavailable) {
         StartSysInfo(w.ctx);
         EXPECT_EQ(w.shell.ran, c.ran.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.ran});
         if (c.ran.empty() || !c.runWorks)
-            w.expectOnlyMessage("System Information Is Unavailable At This Time", kAppTitle, MbOk);
+            w.messages.expectOnly("System Information Is Unavailable At This Time", kAppTitle, MbOk);
         else EXPECT_TRUE(w.messages.shown.empty());
     }
 }

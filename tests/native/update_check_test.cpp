@@ -21,12 +21,6 @@ struct UpdateWorld : FakeWorld {
         mnuHelpUpdates(ctx, dialog);
     }
     FakeView& dialogView() { return forms.viewOf(dialog); }
-    void expectOnlyMessage(const std::string& text, const std::string& title, unsigned flags) {
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.last().text, text);
-        EXPECT_EQ(messages.last().title, title);
-        EXPECT_EQ(messages.last().flags, flags);
-    }
 };
 
 }  // namespace
@@ -62,9 +56,9 @@ TEST(UpdateCheck, AnswerDecidesBetweenMessageDialogAndFailure) {
         EXPECT_EQ(w.http.calls[0].post, "appid=LE&version=" + VersionText());
         EXPECT_EQ(w.http.calls[0].port, 80);
         EXPECT_FALSE(w.desktop.busy);
-        if (outcome == UpToDate) w.expectOnlyMessage("Quorvel Lite is up to date", "Vantrel", MbIconInformation);
+        if (outcome == UpToDate) w.messages.expectOnly("Quorvel Lite is up to date", "Vantrel", MbIconInformation);
         if (outcome == Failure)
-            w.expectOnlyMessage(std::string("Failure connecting to internet or webserver. HTTP response code: ") + code,
+            w.messages.expectOnly(std::string("Failure connecting to internet or webserver. HTTP response code: ") + code,
                                 "Error", MbIconCritical);
         if (outcome != Dialog) {
             EXPECT_TRUE(w.forms.shown.empty());
@@ -89,7 +83,7 @@ TEST(UpdateDialog, LinkOpensTheDownloadPageAndClosesEvenWhenTheBrowserFails) {
         w.dialog.click("lburl");
         EXPECT_EQ(w.shell.opened, std::vector<std::string>{"http://www.example.test/support/software.html"});
         EXPECT_EQ(w.desktop.slept, 1000u);
-        if (fails) w.expectOnlyMessage("Error: No application is associated", "Failure", MbIconCritical);
+        if (fails) w.messages.expectOnly("Error: No application is associated", "Failure", MbIconCritical);
         else EXPECT_TRUE(w.messages.shown.empty());
         EXPECT_FALSE(w.dialogView().isOpen());
         EXPECT_FALSE(w.desktop.busy);
@@ -102,7 +96,7 @@ TEST(UpdateDialog, EmptyLinkRefusesAndStaysOpen) {
     w.check();
     w.dialog.click("lburl");
     EXPECT_TRUE(w.shell.opened.empty());
-    w.expectOnlyMessage("No address", "Notice", MbIconExclamation);
+    w.messages.expectOnly("No address", "Notice", MbIconExclamation);
     EXPECT_TRUE(w.dialogView().isOpen());
     EXPECT_FALSE(w.desktop.busy);
     w.dialog.click("cmdOk");
