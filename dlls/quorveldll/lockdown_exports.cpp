@@ -14,9 +14,13 @@ namespace {
 
 HINSTANCE module = nullptr;
 
-qv::PolicyLock& Policies() {
+qvdll::WinPolicyRegistry& Registry() {
     static qvdll::WinPolicyRegistry registry;
-    static qv::PolicyLock lock(registry);
+    return registry;
+}
+
+qv::PolicyLock& Policies() {
+    static qv::PolicyLock lock(Registry());
     return lock;
 }
 
@@ -69,10 +73,11 @@ LONG WINAPI LockW98SpecialKey(LONG flag) {
 }
 
 // The Task Manager, through the user's DisableTaskMgr policy. Switching it on also puts back
-// policies left switched off by a lock that ended abnormally.
+// policies and task bars left switched off by a lock that ended abnormally.
 LONG WINAPI LockW2kTaskManager(LONG flag) {
     return Guarded([flag] {
         if (flag == 0) return Result(Policies().switchOff(qv::LockDownFeature::TaskManager));
+        qvdll::RepairTaskbars(Registry());
         return Result(Policies().switchOn(qv::LockDownFeature::TaskManager));
     });
 }
@@ -81,9 +86,9 @@ LONG WINAPI LockW2kTaskManager(LONG flag) {
 LONG WINAPI LockWAllTaskbar(LONG flag) {
     return Guarded([flag] {
         if (flag == 0)
-            qvdll::HideTaskbars();
+            qvdll::HideTaskbars(Registry());
         else
-            qvdll::ShowTaskbars();
+            qvdll::ShowTaskbars(Registry());
         return LONG{1};
     });
 }

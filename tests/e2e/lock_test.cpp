@@ -34,6 +34,18 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// Task bars of other processes that are hidden now (Wine's own shell keeps one hidden).
+std::vector<HWND> HiddenSystemTaskbars() {
+    std::vector<HWND> found;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "Shell_TrayWnd", nullptr); w;
+         w = FindWindowExA(nullptr, w, "Shell_TrayWnd", nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(w, &process);
+        if (process != GetCurrentProcessId() && !IsWindowVisible(w)) found.push_back(w);
+    }
+    return found;
+}
+
 class Lock : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -94,6 +106,7 @@ protected:
 
 TEST_F(Lock, PullingTheKeyLocksAndPluggingItBackUnlocks) {
     FakeTaskbar taskbar;
+    const std::vector<HWND> keptHidden = HiddenSystemTaskbars();
     HWND main = startArmed();
     ASSERT_TRUE(taskbar.visible());
 
@@ -124,6 +137,7 @@ TEST_F(Lock, PullingTheKeyLocksAndPluggingItBackUnlocks) {
     EXPECT_TRUE(WaitFor([&] { return taskbar.visible(); }));
     EXPECT_TRUE(WaitFor([] { return recordGone(); }));
     EXPECT_TRUE(ControlEnabled(main, IDC_cmdUnlock));
+    for (HWND w : keptHidden) EXPECT_FALSE(IsWindowVisible(w)) << "a task bar hidden before the lock stays hidden";
 
     // Armed still: pulling the key locks again.
     simulate("pull-key");

@@ -39,7 +39,8 @@ const PolicyPlace kLockWorkstation{HKEY_CURRENT_USER, kSystemKey, "DisableLockWo
 const PolicyPlace kSavedTaskMgr{HKEY_CURRENT_USER, kSavedKey, "DisableTaskMgr"};
 const PolicyPlace kWatched[] = {kTaskMgr, kNoLogoff, kFastUserSwitching, kLockWorkstation, kSavedTaskMgr,
                                 {HKEY_CURRENT_USER, kSavedKey, "NoLogoff"},
-                                {HKEY_CURRENT_USER, kSavedKey, "HideFastUserSwitching"}};
+                                {HKEY_CURRENT_USER, kSavedKey, "HideFastUserSwitching"},
+                                {HKEY_CURRENT_USER, kSavedKey, "HiddenWindows"}};
 
 RawValue Read(const PolicyPlace& p) {
     HKEY k = nullptr;
@@ -158,7 +159,8 @@ TEST_F(QuorvelDll, HidesEveryTaskbarAndStartButtonAndShowsThemAgain) {
     const HWND shown[] = {primary, MakeWindow("Shell_SecondaryTrayWnd", "", WS_POPUP | WS_VISIBLE),
                           MakeWindow("Button", "Start", WS_POPUP | WS_VISIBLE),
                           MakeWindow("Button", "Start", WS_CHILD | WS_VISIBLE, primary)};
-    HWND hiddenBefore = MakeWindow("Button", "Start", WS_POPUP);   // hidden by someone else
+    // Hidden by someone else (the system keeps some task bars hidden): never shown by us.
+    const HWND hiddenBefore[] = {MakeWindow("Button", "Start", WS_POPUP), MakeWindow("Shell_TrayWnd", "", WS_POPUP)};
     for (HWND w : shown) ASSERT_NE(w, nullptr) << GetLastError();
     for (int round = 0; round < 2; ++round) {   // repeated calls, as the polling timer makes them
         EXPECT_NE(taskbar_(kOff), 0);
@@ -172,9 +174,20 @@ TEST_F(QuorvelDll, HidesEveryTaskbarAndStartButtonAndShowsThemAgain) {
         EXPECT_NE(taskbar_(kOn), 0);
         for (HWND w : shown) EXPECT_TRUE(IsWindowVisible(w)) << round;
         EXPECT_TRUE(IsWindowVisible(recreated));
-        EXPECT_FALSE(IsWindowVisible(hiddenBefore));
+        for (HWND w : hiddenBefore) EXPECT_FALSE(IsWindowVisible(w)) << round;
     }
-    for (HWND w : {shown[3], shown[0], shown[1], shown[2], hiddenBefore, recreated}) DestroyWindow(w);
+
+    // A process that ends while they are hidden: the next start's repair shows them, and only them.
+    taskbar_(kOff);
+    FreeLibrary(library_);
+    load();
+    EXPECT_FALSE(IsWindowVisible(primary));
+    taskManager_(kOn);
+    for (HWND w : shown) EXPECT_TRUE(IsWindowVisible(w));
+    for (HWND w : hiddenBefore) EXPECT_FALSE(IsWindowVisible(w));
+    EXPECT_EQ(Get({HKEY_CURRENT_USER, kSavedKey, "HiddenWindows"}), Absent);
+    for (HWND w : {shown[3], shown[0], shown[1], shown[2], hiddenBefore[0], hiddenBefore[1], recreated})
+        DestroyWindow(w);
 }
 
 TEST_F(QuorvelDll, TaskManagerRoundTripAndStartUpRepairRestoreTheOriginal) {
