@@ -9,7 +9,7 @@ PKGS=(
   wine64 xvfb xauth x11-utils imagemagick
   fonts-wqy-microhei locales
   googletest libgtest-dev libssl-dev
-  groff ghostscript poppler-utils
+  groff ghostscript poppler-utils python3-reportlab
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: native unit tests (ASan/UBSan), the string-table
-# check, the Windows-side tests and the end-to-end tests under Wine.
+# and help-document checks, the Windows-side tests and the end-to-end tests under Wine.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh || { echo "build failed"; exit 1; }
@@ -16,6 +16,7 @@ run() {
 
 run "native unit tests" ctest --test-dir build/native --output-on-failure -j"$(nproc)"
 run "string tables" python3 tools/check_strings.py
+run "help documents" python3 tools/check_docs.py
 
 bin=build/win-x86_64/bin
 prefix=$PWD/build/wine-test/prefix
