@@ -25,16 +25,14 @@ TEST(Arming, RefusesWithoutAdministratorRightsOrAKeyDrive) {
     noDrive.usbSerial.setDevices({{"0951", "1642", "QV0001KEY"}});   // a device, but no drive with the key folder
     for (ArmWorld* w : {&user, &noDrive}) {
         ArmLock(w->ctx);
-        ASSERT_EQ(w->messages.shown.size(), 1u);
-        EXPECT_FALSE(w->mainWindow.armed.has_value());
+        EXPECT_EQ(w->messages.shown.size(), 1u);
+        EXPECT_FALSE(w->mainWindow.armed.has_value() || w->desktop.busy);
         EXPECT_TRUE(w->notifications.calls.empty());
-        EXPECT_FALSE(w->desktop.busy);
     }
     EXPECT_EQ(user.messages.last().text, "Administrators only, Ann");
     EXPECT_EQ(user.messages.last().flags, MbOk | MbIconExclamation);
     EXPECT_EQ(noDrive.messages.last().text, "No key");
-    EXPECT_EQ(noDrive.mainWindow.status, "No key");
-    EXPECT_EQ(noDrive.mainWindow.statusBar, "No key");
+    EXPECT_EQ(noDrive.mainWindow.status + "|" + noDrive.mainWindow.statusBar, "No key|No key");
 }
 
 TEST(Arming, NoPassphraseAndNoToTheQuestionStopsBeforeArming) {
@@ -51,8 +49,7 @@ TEST(Arming, NoPassphraseAndNoToTheQuestionStopsBeforeArming) {
     EXPECT_TRUE(w.mainWindow.calls.empty());   // the set-password command was not run
     EXPECT_FALSE(w.mainWindow.armed.has_value());
     EXPECT_TRUE(w.notifications.calls.empty());
-    EXPECT_EQ(w.ctx.globals().lockUSBKeyId, "09511642QV0001KEY");
-    EXPECT_EQ(w.ctx.globals().lockDriveLetter, "F");
+    EXPECT_EQ(w.ctx.globals().lockUSBKeyId + " " + w.ctx.globals().lockDriveLetter, "09511642QV0001KEY F");
 }
 
 TEST(Arming, DisarmAsksThenCancelsTheNotifications) {

@@ -8,8 +8,6 @@ using namespace qv::test;
 
 namespace {
 
-using Log = std::vector<std::string>;
-
 struct LockedWorld : FakeWorld {
     LockedWorld() {
         ctx.globals().lockUSBKeyId = "09511642QV0001KEY";

@@ -7,13 +7,18 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/context.h"
 #include "app/text.h"
+#include "lock_fakes.h"
 
 namespace qv::test {
+
+// What a fake recorded, or texts to compare with it.
+using Log = std::vector<std::string>;
 
 // Case-insensitive keys, as Windows paths and names are.
 struct NoCaseLess {
@@ -57,13 +62,13 @@ public:
         std::string p = norm(path);
         if (auto it = files.find(p); it != files.end()) return FileInfo{it->second.attributes, it->second.data.size()};
         if (auto it = folders.find(p); it != folders.end()) return FileInfo{it->second, 0};
-        std::string prefix = ToLowerAscii(p) + "\\";
-        for (auto& [name, entry] : files) {
-            if (StartsWith(ToLowerAscii(name), prefix)) return FileInfo{AttrDirectory, 0};
-        }
-        for (auto& [name, attrs] : folders) {
-            if (StartsWith(ToLowerAscii(name), prefix)) return FileInfo{AttrDirectory, 0};
-        }
+        const std::string prefix = ToLowerAscii(p) + "\\";
+        auto inside = [&](const auto& entries) {
+            for (auto& entry : entries)
+                if (StartsWith(ToLowerAscii(entry.first), prefix)) return true;
+            return false;
+        };
+        if (inside(files) || inside(folders)) return FileInfo{AttrDirectory, 0};
         return std::nullopt;
     }
     std::optional<std::string> read(const std::string& path) const override {
@@ -74,8 +79,7 @@ public:
     bool write(const std::string& path, std::string_view data) override {
         log.push_back("write " + path);
         if (readOnly || failWrites.count(norm(path))) return false;
-        auto& entry = files[norm(path)];
-        entry.data = std::string(data);
+        files[norm(path)].data = std::string(data);
         return true;
     }
     bool replace(const std::string& from, const std::string& to) override {
@@ -109,38 +113,36 @@ public:
     }
 };
 
-struct ShownMessage {
-    std::string text, title;
-    unsigned flags;
-};
+struct ShownMessage { std::string text, title; unsigned flags; };
 
-// Records message boxes; answers with the queued answers, then with `defaultAnswer`.
-// `onShow` runs while the box is "open", so a test can make things happen meanwhile.
+// Records message boxes; answers with the queued answers, then with Yes or OK.
 class FakeMessageBoxes : public MessageBoxes {
 public:
     std::vector<ShownMessage> shown;
     std::vector<int> answers;
-    int defaultAnswer = IdOk;
-    std::function<void(const ShownMessage&)> onShow;
 
     int show(const std::string& text, const std::string& title, unsigned flags) override {
         shown.push_back({text, title, flags});
-        if (onShow) onShow(shown.back());
         if (!answers.empty()) {
             int a = answers.front();
             answers.erase(answers.begin());
             return a;
         }
-        if ((flags & 0x0F) == MbYesNo && defaultAnswer == IdOk) return IdYes;
-        return defaultAnswer;
+        return (flags & 0x0F) == MbYesNo ? IdYes : IdOk;
     }
     const ShownMessage& last() const { return shown.back(); }
+    // A box as one comparable line: "title|text|flags".
+    static std::string box(const std::string& title, const std::string& text, unsigned flags) {
+        return title + "|" + text + "|" + std::to_string(flags);
+    }
+    std::vector<std::string> boxes() const {
+        std::vector<std::string> out;
+        for (const ShownMessage& m : shown) out.push_back(box(m.title, m.text, m.flags));
+        return out;
+    }
     // Exactly one box was shown, with this text, title and flags.
     void expectOnly(const std::string& text, const std::string& title, unsigned flags) const {
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(last().text, text);
-        EXPECT_EQ(last().title, title);
-        EXPECT_EQ(last().flags, flags);
+        EXPECT_EQ(boxes(), std::vector<std::string>{box(title, text, flags)});
     }
 };
 
@@ -150,7 +152,6 @@ public:
     std::vector<WindowHandle> closed;
     int doEventsCalls = 0;
     bool busy = false;
-    unsigned slept = 0;
 
     WindowHandle findWindow(const std::string& className, const std::string& title) override {
         for (auto& [key, handle] : windows) {
@@ -162,7 +163,7 @@ public:
     void postClose(WindowHandle window) override { closed.push_back(window); }
     void doEvents() override { ++doEventsCalls; }
     void setBusyCursor(bool b) override { busy = b; }
-    void sleep(unsigned ms) override { slept += ms; }
+    void sleep(unsigned) override {}
 };
 
 class FakeShell : public Shell {
@@ -170,6 +171,8 @@ public:
     FakeFileSystem& fs;
     std::string startup;
     std::vector<std::string> opened, ran;
+    std::string openedIn;       // working folder and window state of the last open
+    bool openedHidden = false;
     std::intptr_t openResult = 42;
     bool runResult = true;
     std::string errorDescription;
@@ -178,8 +181,6 @@ public:
     bool deleteSilent(const std::string& path) override { return fs.remove(path); }
     bool copySilent(const std::string& from, const std::string& to) override { return fs.copy(from, to); }
     std::string userStartupFolder() override { return startup; }
-    std::string openedIn;       // working folder and window state of the last open
-    bool openedHidden = false;
     std::intptr_t open(const std::string& target, const std::string& directory, bool hidden) override {
         opened.push_back(target);
         openedIn = directory;
@@ -256,17 +257,12 @@ public:
     Handle load(const std::string& path) override {
         auto data = fs.read(path);
         if (!data) return 0;
-        std::map<std::uint32_t, std::string> texts;
-        std::size_t pos = 0;
-        while (pos < data->size()) {
-            std::size_t eol = data->find('\n', pos);
-            if (eol == std::string::npos) eol = data->size();
-            std::string line = data->substr(pos, eol - pos);
+        std::istringstream in(*data);
+        for (std::string line; std::getline(in, line);) {
             if (auto eq = line.find('='); eq != std::string::npos)
-                texts[static_cast<std::uint32_t>(std::stoul(line.substr(0, eq)))] = line.substr(eq + 1);
-            pos = eol + 1;
+                loaded[next][static_cast<std::uint32_t>(std::stoul(line.substr(0, eq)))] = line.substr(eq + 1);
         }
-        loaded[next] = texts;
+        loaded[next];   // an empty library loads too
         return next++;
     }
     bool free(Handle handle) override { return loaded.erase(handle) > 0; }
@@ -345,14 +341,14 @@ public:
 
 class FakeHttp : public HttpClient {
 public:
-    std::string body, code = "200", text = "OK";
+    std::string body, code = "200";
     struct Call { std::string url, post; int port; };
     std::vector<Call> calls;
     std::string request(const std::string& url, const std::string& post, std::string& statusCode,
                         std::string& statusText, int port, const std::string&, const std::string&) override {
         calls.push_back({url, post, port});
         statusCode = code;
-        statusText = text;
+        statusText = "OK";
         return body;
     }
 };
@@ -360,18 +356,11 @@ public:
 // A list view that keeps its columns and rows; the test picks the selected row.
 class FakeListView : public ListView {
 public:
-    struct Column {
-        std::string header;
-        int width;
-    };
-    struct Row {
-        int icon;
-        std::vector<std::string> cells;
-    };
+    struct Column { std::string header; int width; };
+    struct Row { int icon; std::vector<std::string> cells; };
     std::vector<Column> columns;
     std::vector<Row> rows;
     int selected = 0;
-    int charset = -1;
     void addColumn(const std::string& header, int width) override { columns.push_back({header, width}); }
     int addRow(int icon, const std::vector<std::string>& cells) override {
         rows.push_back({icon, cells});
@@ -384,7 +373,7 @@ public:
         return column < 1 || column > static_cast<int>(cells.size()) ? std::string()
                                                                      : cells[static_cast<std::size_t>(column - 1)];
     }
-    void setCharset(int cs) override { charset = cs; }
+    void setCharset(int) override {}
 };
 
 // A window that remembers what it was asked.
@@ -397,10 +386,7 @@ public:
         int left = 0, top = 0, width = 0, height = 0;
         std::vector<std::string> items;
     };
-    struct Timer {
-        bool enabled = false;
-        unsigned interval = 0;
-    };
+    struct Timer { bool enabled = false; unsigned interval = 0; };
     std::map<std::string, Control> controls;
     std::map<std::string, Timer> timers;
     std::string focus;
@@ -414,10 +400,7 @@ public:
     bool isEnabled(const std::string& n) const override { return get(n).enabled; }
     void setVisible(const std::string& n, bool v) override { c(n).visible = v; }
     bool isVisible(const std::string& n) const override { return get(n).visible; }
-    void setFont(const std::string& n, int size, int cs) override {
-        c(n).fontSize = size;
-        c(n).charset = cs;
-    }
+    void setFont(const std::string& n, int size, int cs) override { c(n).fontSize = size, c(n).charset = cs; }
     void setFocus(const std::string& n) override { focus = n; }
     void setText(const std::string& n, const std::string& t) override {
         if (c(n).text == t) return;   // an unchanged text raises no change event
@@ -427,10 +410,7 @@ public:
     std::string text(const std::string& n) const override { return get(n).text; }
     int selectionStart(const std::string& n) const override { return get(n).selStart; }
     int selectionLength(const std::string& n) const override { return get(n).selLength; }
-    void setSelection(const std::string& n, int s, int l) override {
-        c(n).selStart = s;
-        c(n).selLength = l;
-    }
+    void setSelection(const std::string& n, int s, int l) override { c(n).selStart = s, c(n).selLength = l; }
     void clearItems(const std::string& n) override { c(n).items.clear(); }
     void addItem(const std::string& n, const std::string& item) override { c(n).items.push_back(item); }
     void setChecked(const std::string& n, bool v) override { c(n).checked = v; }
@@ -442,17 +422,13 @@ public:
     }
     void move(const std::string& n, int l, int t, int w, int h) override {
         Control& x = c(n);
-        x.left = l;
-        x.top = t;
-        x.width = w;
-        x.height = h;
+        x.left = l, x.top = t, x.width = w, x.height = h;
     }
     // One 1024 x 768 monitor unless a test sets another desktop.
     ScreenRect virtualScreen{0, 0, 15360, 11520}, primaryScreen{0, 0, 15360, 11520};
     ScreenRect virtualScreenTwips() const override { return virtualScreen; }
     ScreenRect primaryScreenTwips() const override { return primaryScreen; }
-    int centred = 0;
-    void centreOnScreen() override { ++centred; }
+    void centreOnScreen() override {}
     std::map<std::string, FakeListView> listViews;
     ListView* listView(const std::string& n) override { return &listViews[n]; }
     void setTopMost() override { topMost = true; }
@@ -515,14 +491,10 @@ public:
     std::string status, statusBar;
     std::optional<bool> armed;
     std::vector<std::string> calls;   // "setPassword", "writeLockIni", "delLockIni", "unload"
-    std::function<void()> onSetPassword;
     void setStatus(const std::string& t) override { status = t; }
     void setStatusBar(const std::string& t) override { statusBar = t; }
     void setArmed(bool a) override { armed = a; }
-    void runSetPasswordCommand() override {
-        calls.push_back("setPassword");
-        if (onSetPassword) onSetPassword();
-    }
+    void runSetPasswordCommand() override { calls.push_back("setPassword"); }
     void writeLockIni() override { calls.push_back("writeLockIni"); }
     void delLockIni() override { calls.push_back("delLockIni"); }
     void unloadMainWindow() override { calls.push_back("unload"); }
@@ -543,10 +515,9 @@ public:
 
 class FakeDriveNotifications : public DriveNotifications {
 public:
-    bool subclassOk = true, registerOk = true;
     std::vector<std::string> calls;
-    bool subclassWindow() override { calls.push_back("subclass"); return subclassOk; }
-    bool registerDriveNotify() override { calls.push_back("register"); return registerOk; }
+    bool subclassWindow() override { calls.push_back("subclass"); return true; }
+    bool registerDriveNotify() override { calls.push_back("register"); return true; }
     bool unregisterDriveNotify() override { calls.push_back("unregister"); return true; }
 };
 
@@ -573,6 +544,8 @@ struct FakeWorld {
     FakeMainWindow mainWindow;
     FakeLockScreen lockScreen;
     FakeDriveNotifications notifications;
+    FakeInputLock input{lockDown.calls};
+    FakeSystemPower power;
 
     static constexpr const char* kFolder = "F:\\Program\\quorvel";
 
@@ -580,6 +553,8 @@ struct FakeWorld {
         ctx.setMainWindow(&mainWindow);
         ctx.setLockScreen(&lockScreen);
         ctx.setDriveNotifications(&notifications);
+        ctx.setInputLock(&input);
+        ctx.setSystemPower(&power);
         ctx.globals().programFolder = kFolder;
         ctx.globals().exeName = "quorvel";
         ctx.globals().languageId = "0409";

@@ -57,17 +57,14 @@ TEST(Settings, DefaultsAndReaders) {
 }
 
 TEST(OsVersion, CodesFromTheVersionTable) {
-    struct Case {
-        OsVersionInfo v;
-        int code;
-    } cases[] = {{{3, 51, 2}, 5}, {{3, 10, 1}, 6}, {{4, 0, 2}, 1},  {{4, 0, 1}, 2}, {{4, 10, 1}, 3},
-                 {{4, 90, 1}, 4}, {{4, 3, 1}, 0},  {{5, 0, 2}, 0},  {{5, 1, 2}, -1}, {{5, 2, 2}, -1},
-                 {{6, 1, 2}, 7},  {{10, 0, 2}, 7}};
-    for (const Case& c : cases) {
+    const std::pair<OsVersionInfo, int> cases[] = {
+        {{3, 51, 2}, 5}, {{3, 10, 1}, 6}, {{4, 0, 2}, 1}, {{4, 0, 1}, 2}, {{4, 10, 1}, 3}, {{4, 90, 1}, 4},
+        {{4, 3, 1}, 0}, {{5, 0, 2}, 0}, {{5, 1, 2}, -1}, {{5, 2, 2}, -1}, {{6, 1, 2}, 7}, {{10, 0, 2}, 7}};
+    for (auto& [version, code] : cases) {
         FakeSystemInfo system;
-        system.os = c.v;
+        system.os = version;
         OsVersionRecord record;   // a code the table leaves unchanged stays 0
         EXPECT_TRUE(GetOSVersion(system, record));
-        EXPECT_EQ(record.osCode, c.code) << c.v.major << "." << c.v.minor << " platform " << c.v.platformId;
+        EXPECT_EQ(record.osCode, code) << version.major << "." << version.minor << " platform " << version.platformId;
     }
 }

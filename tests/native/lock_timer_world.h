@@ -21,19 +21,22 @@ struct LockTimerWorld : FakeWorld {
         text << in.rdbuf();
         return BuildBoxFile(text.str());
     }
-    void putTimer(const std::string& content) {
+    // Enciphers `content` into `target`, as an earlier run would have.
+    void putEnciphered(const std::string& target, const std::string& content) {
         fs.put(scratch, content);
-        cipher().sFileEncrypt(scratch, stored);
+        cipher().sFileEncrypt(scratch, target);
         fs.files.erase(scratch);
     }
-    // "<none>" when there is no tmhr.tmp.
-    std::string timerContent() {
-        if (!fs.has(stored)) return "<none>";
-        cipher().sFileDecrypt(stored, scratch);
+    // "<none>" when there is no such file.
+    std::string deciphered(const std::string& source) {
+        if (!fs.has(source)) return "<none>";
+        cipher().sFileDecrypt(source, scratch);
         std::string content = fs.get(scratch);
         fs.files.erase(scratch);
         return content;
     }
+    void putTimer(const std::string& content) { putEnciphered(stored, content); }
+    std::string timerContent() { return deciphered(stored); }
     clsBlowfish cipher() {
         clsBlowfish bf(fs, kFolder);
         bf.sInitBF(kCipherKey);

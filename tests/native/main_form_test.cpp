@@ -11,52 +11,38 @@ using namespace qv::test;
 namespace {
 
 const std::string kKey = "09511642QV0001KEY";
+using Devices = std::vector<std::vector<std::string>>;
 
 struct MainWorld : FakeWorld {
     MainForm form{ctx};
     MainWorld() {
-        loadStrings({{302, "Quorvel Lite"}, {111, "&Activate"}, {112, "&Deactivate"}, {517, "Welcome, %username."},
-                     {510, "Sure?"}, {303, "Quit"}},
-                    {{103, "&Help"}, {104, "&What is %S?"}});
+        loadStrings({{517, "Welcome, %username."}, {510, "Sure?"}, {303, "Quit"}}, {{104, "&What is %S?"}});
         ctx.globals().ownerName = "Ann";
         shell.startup = "C:\\Users\\ann\\Start Menu\\Programs\\Startup";
     }
     FakeView& view() { return forms.viewOf(form); }
-    void load() {
-        forms.showModeless(form);
-        // showModeless above replaced the fake main window: the form is the main window now.
-    }
+    void load() { forms.showModeless(form); }   // the form is the main window from now on
     void writeRecord(const std::string& marker, const std::string& first, const std::string& second) {
         fs.put(path("tplockts.ini"), "[LVantrel]\r\nLVantrelA=" + EncodeDigitText("F") + "\r\nLVantrelC=" +
                                           EncodeDigitText(marker) + "\r\n");
         fs.put(path("tpserial1.dat"), EncodeDigitText(first) + "\r\n");
         fs.put(path("tpserial2.dat"), EncodeOffsetText(second) + "\r\n");
     }
-    bool recordGone() const {
-        return !fs.has(path("tplockts.ini")) && !fs.has(path("tpserial1.dat")) && !fs.has(path("tpserial2.dat"));
-    }
 };
 
 }  // namespace
 
-TEST(MainForm, LoadsInactiveWithItsCaptions) {
+TEST(MainForm, LoadsInactiveWritesTheBoxFileAndFillsInTheNames) {
     MainWorld w;
     w.programStrings.boxes = std::string(4168, 'b');
     w.load();
     FakeView& v = w.view();
-    EXPECT_EQ(v.caption(""), "Quorvel Lite");
-    EXPECT_EQ(v.caption("cmdLock"), "&Activate");
     EXPECT_EQ(v.caption("mnuHelpWhat"), "&What is Quorvel Lite?");
     EXPECT_EQ(v.caption("Label3"), "Welcome, Ann.");
-    EXPECT_EQ(v.caption("lbActiveDescrip"), "");   // a missing string gives an empty caption
     EXPECT_TRUE(v.isEnabled("cmdLock"));
-    EXPECT_FALSE(v.isEnabled("cmdUnlock"));
-    EXPECT_FALSE(v.isEnabled("mnuFileDeactivate"));
-    EXPECT_EQ(v.controls["cmdLock"].fontSize, 8);
-    EXPECT_GE(v.centred, 1);
+    EXPECT_FALSE(v.isEnabled("cmdUnlock") || v.isEnabled("mnuFileDeactivate") || v.timerEnabled("Timer1"));
     EXPECT_EQ(w.fs.get(w.path("bf.dat")).size(), 4168u);
-    EXPECT_EQ(w.lockDown.calls, std::vector<std::string>{"LockW2kTaskManager -1"});
-    EXPECT_FALSE(v.timerEnabled("Timer1"));
+    EXPECT_EQ(w.lockDown.calls, Log{"LockW2kTaskManager -1"});   // a crashed lock's Task Manager ban is lifted
 }
 
 TEST(MainForm, AHiddenBoxFileIsNeverRewrittenAndWin98SkipsTheTaskManagerCall) {
@@ -70,55 +56,37 @@ TEST(MainForm, AHiddenBoxFileIsNeverRewrittenAndWin98SkipsTheTaskManagerCall) {
 }
 
 TEST(MainForm, ResumeDecisionsAtStartup) {
-    {   // no record: inactive, the autostart shortcut removed once
+    const Devices key{{"0951", "1642", "QV0001KEY"}}, other{{"1111", "2222", "OTHER"}};
+    struct Case { const char *name, *marker; std::string second; Devices devices; bool windowStays, locked; };
+    const Case cases[] = {
+        {"no record", nullptr, "", other, true, false},
+        {"wrong marker", "SomethingElse", kKey, other, true, false},
+        {"second copy not inside the first", "VantrelLockEnable", "09511642OTHER", other, true, false},
+        {"key attached: the window unloads to come back inactive", "VantrelLockEnable", kKey, key, false, false},
+        {"key absent: locked at once", "VantrelLockEnable", kKey, other, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         MainWorld w;
-        w.fs.put(w.shell.startup + "\\SCQuorvel.lnk", "link");
+        const std::string shortcut = w.shell.startup + "\\SCQuorvel.lnk";
+        if (c.marker) w.writeRecord(c.marker, kKey, c.second);
+        else w.fs.put(shortcut, "link");
+        w.usbSerial.setDevices(c.devices);
         w.load();
-        EXPECT_FALSE(w.view().isEnabled("cmdUnlock"));
-        EXPECT_FALSE(w.fs.has(w.shell.startup + "\\SCQuorvel.lnk"));
-        EXPECT_TRUE(w.lockScreen.calls.empty());
-    }
-    {   // wrong marker: the record goes, inactive
-        MainWorld w;
-        w.writeRecord("SomethingElse", kKey, kKey);
-        w.load();
-        EXPECT_TRUE(w.recordGone());
-        EXPECT_FALSE(w.view().isEnabled("cmdUnlock"));
-        EXPECT_TRUE(w.lockScreen.calls.empty());
-    }
-    {   // second copy not inside the first: removed, no lock screen
-        MainWorld w;
-        w.writeRecord("VantrelLockEnable", kKey, "09511642OTHER");
-        w.load();
-        EXPECT_TRUE(w.recordGone());
-        EXPECT_TRUE(w.lockScreen.calls.empty());
-        EXPECT_TRUE(w.notifications.calls.empty());
-    }
-    {   // key attached: record removed, the window unloads itself to come back inactive
-        MainWorld w;
-        w.writeRecord("VantrelLockEnable", kKey, kKey);
-        w.usbSerial.setDevices({{"0951", "1642", "QV0001KEY"}});
-        w.load();
-        EXPECT_TRUE(w.recordGone());
-        EXPECT_FALSE(w.view().isOpen());
-        EXPECT_TRUE(w.lockScreen.calls.empty());
-        EXPECT_FALSE(w.ctx.globals().lockResumedAtStartup);
-    }
-    {   // key absent: armed, the lock screen at once, polling every second
-        MainWorld w;
-        w.writeRecord("VantrelLockEnable", kKey, kKey);
-        w.usbSerial.setDevices({{"1111", "2222", "OTHER"}});
-        w.load();
-        EXPECT_EQ(w.ctx.globals().lockUSBKeyId, kKey);
-        EXPECT_EQ(w.ctx.globals().lockDriveLetter, "F");
-        EXPECT_EQ(w.notifications.calls, (std::vector<std::string>{"subclass", "register"}));
-        EXPECT_TRUE(w.view().isEnabled("cmdUnlock"));
-        EXPECT_EQ(w.lockScreen.calls, std::vector<std::string>{"open"});
+        EXPECT_FALSE(w.fs.has(shortcut));
+        for (const char* file : {"tplockts.ini", "tpserial1.dat", "tpserial2.dat"})
+            EXPECT_EQ(w.fs.has(w.path(file)), c.locked) << file;   // the record stays only while locked
+        EXPECT_EQ(w.view().isOpen(), c.windowStays);
+        EXPECT_EQ(w.lockScreen.calls, c.locked ? Log{"open"} : Log{});
+        const bool valid = c.locked || !c.windowStays;   // a valid record arms before looking for the key
+        EXPECT_EQ(w.notifications.calls, valid ? (Log{"subclass", "register"}) : Log{});
+        EXPECT_EQ(w.ctx.globals().lockResumedAtStartup, c.locked);
+        EXPECT_EQ(w.view().isEnabled("cmdUnlock"), c.locked);
+        if (!c.locked) continue;
+        EXPECT_EQ(w.ctx.globals().lockUSBKeyId + w.ctx.globals().lockDriveLetter, kKey + "F");
+        EXPECT_EQ(w.view().timers["Timer1"].interval, 1000u);   // polling every second
         EXPECT_TRUE(w.view().timerEnabled("Timer1"));
-        EXPECT_EQ(w.view().timers["Timer1"].interval, 1000u);
-        EXPECT_TRUE(w.ctx.globals().lockResumedAtStartup);
         EXPECT_EQ(w.ctx.globals().deviceCountSeen, 1);
-        EXPECT_TRUE(w.fs.has(w.path("tplockts.ini")));   // the record stays while locked
     }
 }
 
@@ -135,10 +103,7 @@ TEST(MainForm, ClosingAsksOnlyWhileArmed) {
     armed.messages.answers = {IdNo};
     armed.form.click("mnuFileExit");
     EXPECT_TRUE(armed.view().isOpen());
-    ASSERT_EQ(armed.messages.shown.size(), 1u);
-    EXPECT_EQ(armed.messages.last().text, "Sure?");
-    EXPECT_EQ(armed.messages.last().title, "Quit");
-    EXPECT_EQ(armed.messages.last().flags, MbYesNo | MbIconExclamation);
+    armed.messages.expectOnly("Sure?", "Quit", MbYesNo | MbIconExclamation);
     armed.messages.answers = {IdYes};
     armed.form.click("cmdCancel");
     EXPECT_FALSE(armed.view().isOpen());

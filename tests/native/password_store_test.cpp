@@ -7,53 +7,46 @@
 namespace qv {
 namespace {
 
-struct StoreWorld : test::FakeWorld {
-    const std::string store = path("pass.st"), plain = path("pass.ini"), scratch = path("scratch.ini");
+std::string Box(const std::string& title, const std::string& text) {
+    return test::FakeMessageBoxes::box(title, text, MbOk | MbIconCritical);
+}
 
-    StoreWorld() { fs.put(path("bf.dat"), test::LockTimerWorld::boxFile()); }
-    clsBlowfish cipher() {
-        clsBlowfish bf(fs, kFolder);
-        bf.sInitBF(kCipherKey);
-        return bf;
-    }
-    // Enciphers the given plain INI text into pass.st, as an earlier run would have.
-    void putStore(const std::string& ini) {
-        fs.put(scratch, ini);
-        cipher().sFileEncrypt(scratch, store);
-        fs.remove(scratch);
-    }
+struct StoreWorld : test::LockTimerWorld {
+    const std::string store = path("pass.st"), passIni = path("pass.ini");
+
+    void putStore(const std::string& ini) { putEnciphered(store, ini); }
     // A value of the deciphered store.
-    std::string stored(const std::string& section, const std::string& key) {
-        cipher().sFileDecrypt(store, scratch);
-        std::string value = ReadIni(fs, section, key, "<none>", scratch);
-        fs.remove(scratch);
-        return value;
+    std::string value(const std::string& section, const std::string& key) {
+        fs.put(scratch, deciphered(store));
+        const std::string found = ReadIni(fs, section, key, "<none>", scratch);
+        fs.files.erase(scratch);
+        return found;
     }
     bool save(const std::string& keyId, const std::string& password) {
         ctx.globals().lockUSBKeyId = keyId;
         return SavePassword(ctx, password);
     }
-    bool leftovers() const { return fs.has(plain) || fs.has(store + ".new") || fs.has(plain + ".new"); }
+    bool storeLeftovers() const { return fs.has(passIni) || fs.has(store + ".new") || fs.has(passIni + ".new"); }
 };
 
 TEST(PasswordStore, SavesAndReplacesEachKeysPassword) {
     StoreWorld w;
     EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "");
     ASSERT_TRUE(w.save("KEY1", "first one"));
-    EXPECT_EQ(w.stored("Pass1", "Password"), "first one");
+    EXPECT_EQ(w.value("Pass1", "Password"), "first one");
     std::shared_ptr<clsBlowfish> shared = w.ctx.blowfishSlot();
     ASSERT_NE(shared, nullptr);
     ASSERT_TRUE(w.save("KEY2", "other key"));
     ASSERT_TRUE(w.save("KEY1", "second one"));
-    EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "2");
-    EXPECT_EQ(w.stored("Pass1", "PassSerial"), "KEY1");
-    EXPECT_EQ(w.stored("Pass2", "PassSerial"), "KEY2");
-    EXPECT_EQ(w.stored("Pass3", "PassSerial"), "<none>");
+    EXPECT_EQ(w.value("PassCnt", "PassCnt"), "2");
+    EXPECT_EQ(w.value("Pass1", "PassSerial"), "KEY1");
+    EXPECT_EQ(w.value("Pass2", "PassSerial"), "KEY2");
+    EXPECT_EQ(w.value("Pass3", "PassSerial"), "<none>");
     EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "second one");
     EXPECT_EQ(GetPassword(w.ctx, "KEY2"), "other key");
     EXPECT_EQ(w.ctx.blowfishSlot(), shared) << "one shared cipher object";
     EXPECT_TRUE(w.messages.shown.empty());
-    EXPECT_FALSE(w.leftovers());
+    EXPECT_FALSE(w.storeLeftovers());
 }
 
 TEST(PasswordStore, IdentitiesAreTrimmedButCaseSensitive) {
@@ -63,9 +56,9 @@ TEST(PasswordStore, IdentitiesAreTrimmedButCaseSensitive) {
     for (auto [id, found] : {std::pair{"AbC1", "spaced"}, {"  AbC1 ", "spaced"}, {"ABC1", ""}, {"xyz", ""}})
         EXPECT_EQ(GetPassword(w.ctx, id), found) << id;
     ASSERT_TRUE(w.save("AbC1", "new"));      // same key, trailing spaces stored
-    EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "2");
+    EXPECT_EQ(w.value("PassCnt", "PassCnt"), "2");
     ASSERT_TRUE(w.save("abc1", "lower"));    // a different key
-    EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "3");
+    EXPECT_EQ(w.value("PassCnt", "PassCnt"), "3");
     EXPECT_EQ(GetPassword(w.ctx, "AbC1"), "new");
     EXPECT_EQ(GetPassword(w.ctx, "abc1"), "lower");
 }
@@ -79,57 +72,50 @@ TEST(PasswordStore, CountValues) {
         StoreWorld w;
         w.putStore(std::string("[PassCnt]\r\nPassCnt=") + c.count + entries);
         EXPECT_EQ(GetPassword(w.ctx, "C"), c.found) << c.count;
-        EXPECT_FALSE(w.leftovers()) << c.count;
+        EXPECT_FALSE(w.storeLeftovers()) << c.count;
     }
     // A count that is not a number starts the store over at entry 1.
     StoreWorld w;
     w.putStore("[PassCnt]\r\nPassCnt=x1" + entries);
     ASSERT_TRUE(w.save("D", "fourth"));
-    EXPECT_EQ(w.stored("PassCnt", "PassCnt"), "1");
-    EXPECT_EQ(w.stored("Pass1", "PassSerial"), "D");
-    EXPECT_EQ(w.stored("Pass2", "Password"), "second");
+    EXPECT_EQ(w.value("PassCnt", "PassCnt"), "1");
+    EXPECT_EQ(w.value("Pass1", "PassSerial"), "D");
+    EXPECT_EQ(w.value("Pass2", "Password"), "second");
     EXPECT_EQ(GetPassword(w.ctx, "B"), "");
 }
 
 TEST(PasswordStore, StalePlainFileIsDeletedFirst) {
     const std::string stale = "[PassCnt]\r\nPassCnt=1\r\n[Pass1]\r\nPassSerial=K\r\nPassword=stale\r\n";
     StoreWorld w;
-    w.fs.put(w.plain, stale);
+    w.fs.put(w.passIni, stale);
     EXPECT_EQ(GetPassword(w.ctx, "K"), "");
-    EXPECT_EQ(w.fs.log.front(), "remove " + w.plain);
-    w.fs.put(w.plain, stale);
+    EXPECT_EQ(w.fs.log.front(), "remove " + w.passIni);
+    w.fs.put(w.passIni, stale);
     ASSERT_TRUE(w.save("NEW", "fresh"));
-    EXPECT_EQ(w.stored("Pass1", "PassSerial"), "NEW");
+    EXPECT_EQ(w.value("Pass1", "PassSerial"), "NEW");
     EXPECT_EQ(GetPassword(w.ctx, "K"), "");
-    EXPECT_FALSE(w.leftovers());
+    EXPECT_FALSE(w.storeLeftovers());
 }
 
 TEST(PasswordStore, WriteFailuresAreReportedAndKeepTheOldStore) {
     StoreWorld w;
-    w.fs.failWrites.insert(w.plain);
+    w.fs.failWrites.insert(w.passIni);
     EXPECT_FALSE(w.save("KEY1", "pw"));
     std::vector<std::string> texts;
-    for (const auto& m : w.messages.shown) {
-        texts.push_back(m.title + ": " + m.text);
-        EXPECT_EQ(m.flags, MbOk | MbIconCritical);
-    }
-    EXPECT_EQ(texts, (std::vector<std::string>{std::string(kAppTitle) + ": Failed to write Pass(PassCnt) file.",
-                                               std::string(kAppTitle) + ": Failed to write Pass(PassSerial) file.",
-                                               std::string(kAppTitle) + ": Failed to write Pass(Password) file.",
-                                               "Error: Error: Source file is not found"}));
+    for (const char* part : {"PassCnt", "PassSerial", "Password"})
+        texts.push_back(Box(kAppTitle, std::string("Failed to write Pass(") + part + ") file."));
+    texts.push_back(Box("Error", "Error: Source file is not found"));
+    EXPECT_EQ(w.messages.boxes(), texts);
     EXPECT_FALSE(w.fs.has(w.store));
-    EXPECT_FALSE(w.leftovers());
+    EXPECT_FALSE(w.storeLeftovers());
 
     w.fs.failWrites.clear();
     ASSERT_TRUE(w.save("KEY1", "old password"));
     w.messages.shown.clear();
     w.fs.failWrites.insert(w.store);
     EXPECT_FALSE(w.save("KEY1", "new password"));
-    ASSERT_EQ(w.messages.shown.size(), 1u);
-    EXPECT_EQ(w.messages.last().text, "Error: Path/File access error");
-    EXPECT_EQ(w.messages.last().title, "Error");
-    EXPECT_EQ(w.messages.last().flags, MbOk | MbIconCritical);
-    EXPECT_FALSE(w.leftovers());
+    w.messages.expectOnly("Error: Path/File access error", "Error", MbOk | MbIconCritical);
+    EXPECT_FALSE(w.storeLeftovers());
     w.fs.failWrites.clear();
     EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "old password");
 }
@@ -137,7 +123,7 @@ TEST(PasswordStore, WriteFailuresAreReportedAndKeepTheOldStore) {
 TEST(PasswordStore, BrokenCipherFilesFailQuietlyOnReadAndLoudlyOnWrite) {
     struct Case { const char* name; std::function<void(StoreWorld&)> breakIt; const char* error; };
     for (const Case& c : {Case{"no bf.dat", [](StoreWorld& w) { w.fs.remove(w.path("bf.dat")); }, "Error: bf.dat not found"},
-                          Case{"damaged store", [](StoreWorld& w) { w.fs.put(w.store, std::string("\xff\xff\xff\xff", 4) + std::string(8, 'x')); },
+                          Case{"damaged store", [](StoreWorld& w) { w.fs.put(w.store, std::string(4, '\xff') + std::string(8, 'x')); },
                                "Error: Enciphered file is damaged"},
                           Case{"huge count", [](StoreWorld& w) { w.putStore("[PassCnt]\r\nPassCnt=40000\r\n"); }, "Error: Overflow"}}) {
         StoreWorld w;
@@ -147,10 +133,9 @@ TEST(PasswordStore, BrokenCipherFilesFailQuietlyOnReadAndLoudlyOnWrite) {
         EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "") << c.name;
         EXPECT_TRUE(w.messages.shown.empty()) << c.name;
         EXPECT_FALSE(w.save("KEY1", "changed")) << c.name;
-        ASSERT_EQ(w.messages.shown.size(), 1u) << c.name;
-        EXPECT_EQ(w.messages.last().title + ": " + w.messages.last().text, std::string("Error: ") + c.error);
+        EXPECT_EQ(w.messages.boxes(), std::vector<std::string>{Box("Error", c.error)});
         EXPECT_EQ(w.fs.get(w.store), before) << c.name;
-        EXPECT_FALSE(w.leftovers()) << c.name;
+        EXPECT_FALSE(w.storeLeftovers()) << c.name;
     }
 }
 

@@ -41,14 +41,13 @@ public:
         return it == values.end() ? std::nullopt : std::optional<RegValue>(it->second);
     }
     bool write(RegRoot root, const std::string& key, const std::string& name, const RegValue& value) override {
-        if (readOnlyKeys.count(key) || readOnlyRoots.count(root)) return false;
-        values[{root, key, name}] = value;
-        return true;
+        return writable(root, key) && (values[{root, key, name}] = value, true);
     }
     bool remove(RegRoot root, const std::string& key, const std::string& name) override {
-        if (readOnlyKeys.count(key) || readOnlyRoots.count(root)) return false;
-        values.erase({root, key, name});
-        return true;
+        return writable(root, key) && (values.erase({root, key, name}), true);
+    }
+    bool writable(RegRoot root, const std::string& key) const {
+        return !readOnlyKeys.count(key) && !readOnlyRoots.count(root);
     }
     void put(const PolicySetting& s, RegValue v) { values[{s.root, s.key, s.name}] = std::move(v); }
     // DisableTaskMgr, NoLogoff, HideFastUserSwitching.
@@ -74,12 +73,10 @@ TEST(PolicyRestore, OffOnRoundTripRestoresEveryKindOfOriginal) {
         if (original)
             for (auto* s : {&qv::kDisableTaskMgr, &qv::kNoLogoff, &qv::kHideFastUserSwitching}) reg.put(*s, *original);
         qv::PolicyLock lock(reg);
-        EXPECT_TRUE(lock.switchOff(kKeys));
-        EXPECT_TRUE(lock.switchOff(kTaskMgr));
+        EXPECT_TRUE(lock.switchOff(kKeys) && lock.switchOff(kTaskMgr));
         EXPECT_EQ(reg.policies(), (Texts{One, One, One}));
         EXPECT_EQ(reg.savedCount(), 3u);
-        EXPECT_TRUE(lock.switchOn(kKeys));
-        EXPECT_TRUE(lock.switchOn(kTaskMgr));
+        EXPECT_TRUE(lock.switchOn(kKeys) && lock.switchOn(kTaskMgr));
         EXPECT_EQ(reg.policies(), Texts(3, Text(original)));
         EXPECT_EQ(reg.savedCount(), 0u);
     }

