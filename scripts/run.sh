@@ -33,5 +33,6 @@ if [ -n "${DISPLAY:-}" ]; then
   launch
 else
   echo "No display: running in Xvfb."
+  qv_wine_stop
   xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --launch
 fi

@@ -24,23 +24,22 @@ stick=$PWD/build/wine-test/stick
 qv_wine_prefix "$prefix" "$stick"
 export QV_DIST=$(qv_winpath dist/win64/Program/quorvel)
 export QV_BIN=$(qv_winpath "$bin")
-xrun() { timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" "$WINE" "$@"; }
 for exe in "$bin"/qv_win_*.exe; do
   [ -e "$exe" ] || continue
-  run "$(basename "$exe")" xrun "$exe"
+  run "$(basename "$exe")" qv_xrun "$exe"
 done
-run "end-to-end" xrun "$bin/qv_e2e_tests.exe"
+run "end-to-end" qv_xrun "$bin/qv_e2e_tests.exe"
 # The Chinese captions, under the matching locales (Wine takes its code page from them).
 export LOCPATH=$PWD/build/locales
 mkdir -p "$LOCPATH"
 for loc in zh_CN zh_TW; do
   [ -d "$LOCPATH/$loc.UTF-8" ] || localedef -i $loc -f UTF-8 "$LOCPATH/$loc.UTF-8" 2>/dev/null || true
 done
-LC_ALL=zh_CN.UTF-8 QV_LANGUAGE=0804 run "end-to-end, Simplified Chinese" xrun "$bin/qv_e2e_tests.exe" \
+LC_ALL=zh_CN.UTF-8 QV_LANGUAGE=0804 run "end-to-end, Simplified Chinese" qv_xrun "$bin/qv_e2e_tests.exe" \
   --gtest_filter='*0804*:SettingsDialogs.*'
-LC_ALL=zh_TW.UTF-8 QV_LANGUAGE=0404 run "end-to-end, Traditional Chinese" xrun "$bin/qv_e2e_tests.exe" \
+LC_ALL=zh_TW.UTF-8 QV_LANGUAGE=0404 run "end-to-end, Traditional Chinese" qv_xrun "$bin/qv_e2e_tests.exe" \
   --gtest_filter='*0404*:SettingsDialogs.*'
 unset LOCPATH
-"$WINESERVER" -k 2>/dev/null || true
+qv_wine_stop
 echo "$passed passed, $failed failed"
 exit $status

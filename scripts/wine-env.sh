@@ -21,5 +21,20 @@ qv_wine_prefix() {
   ln -sfn "$(cd "$stick" && pwd)" "$prefix/dosdevices/f:"
 }
 
+# Stops the prefix's Wine server and waits until it is gone. A server left from an earlier run
+# keeps that run's desktop, whose desktop process and windows belonged to an X display that no
+# longer exists; programs of the next run would trip over them (the shared cursor-clip window,
+# for one, is gone, and Wine ends a program that touches it).
+qv_wine_stop() {
+  "$WINESERVER" -k 2>/dev/null || true
+  "$WINESERVER" -w 2>/dev/null || true
+}
+
+# Runs a Windows program under a fresh Xvfb, with a fresh Wine server.
+qv_xrun() {
+  qv_wine_stop
+  timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" "$WINE" "$@"
+}
+
 # A Windows path for a Linux path, through Wine's Z: drive.
 qv_winpath() { echo "Z:$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" | tr / '\\'; }
