@@ -42,11 +42,6 @@ constexpr Place kSetPasswordPlaces[] = {
 
 constexpr std::size_t kShortestPassword = 8;
 
-// The caption stored with the dialog stays where the language library has no text.
-void SetCaption(View& view, const std::string& control, const std::string& text) {
-    if (!text.empty()) view.setCaption(control, text);
-}
-
 }  // namespace
 
 // ---- shared keyboard ------------------------------------------------------------------
@@ -58,6 +53,13 @@ void KeyboardDialog::focusTargetField() {
     view().setFocus(field);
     // Focusing a field selects all of it; the next Delete must not take the whole text.
     view().setSelection(field, static_cast<int>(view().text(field).size()), 0);
+}
+
+void KeyboardDialog::setCaptions(std::initializer_list<std::pair<const char*, int>> captions) {
+    for (const auto& [control, id] : captions) {
+        if (const std::string text = ctx_.lang(id); !text.empty()) view().setCaption(control, text);
+        if (*control) ctx_.applyFontRule(view(), {control});
+    }
 }
 
 void KeyboardDialog::layOut(std::span<const Place> places, int keyboardTop) {
@@ -77,14 +79,9 @@ bool KeyboardDialog::keyboardClick(const std::string& control) {
 // ---- frmPassword ----------------------------------------------------------------------
 
 void PasswordForm::load() {
-    View& v = view();
     layOut(kPasswordPlaces, kPasswordKeyboardTop);
-    SetCaption(v, "", ctx_.lang(114));
-    SetCaption(v, "lbPass", ctx_.lang(518));
-    SetCaption(v, "cmdOk", ctx_.lang(109));
-    SetCaption(v, "cmdCancel", ctx_.lang(101));
-    ctx_.applyFontRule(v, {"lbPass", "cmdOk", "cmdCancel"});
-    v.setTopMost();
+    setCaptions({{"", 114}, {"lbPass", 518}, {"cmdOk", 109}, {"cmdCancel", 101}});
+    view().setTopMost();
 }
 
 void PasswordForm::click(const std::string& control) {
@@ -92,11 +89,7 @@ void PasswordForm::click(const std::string& control) {
     if (control == "cmdCancel") {
         view().close();
     } else if (control == "cmdOk") {
-        try {
-            unlockByPassword();
-        } catch (...) {
-            // An unexpected failure ends the click quietly; the computer stays locked.
-        }
+        quietly([this] { unlockByPassword(); });
     }
 }
 
@@ -131,14 +124,8 @@ void PasswordForm::unlockByPassword() {
 // ---- frmSetPassword -------------------------------------------------------------------
 
 void SetPasswordForm::load() {
-    View& v = view();
     layOut(kSetPasswordPlaces, kSetKeyboardTop);
-    SetCaption(v, "", ctx_.lang(305));
-    SetCaption(v, "lbEnter", ctx_.lang(519));
-    SetCaption(v, "lbReenter", ctx_.lang(520));
-    SetCaption(v, "cmdOk", ctx_.lang(100));
-    SetCaption(v, "cmdCancel", ctx_.lang(101));
-    ctx_.applyFontRule(v, {"lbEnter", "lbReenter", "cmdOk", "cmdCancel"});
+    setCaptions({{"", 305}, {"lbEnter", 519}, {"lbReenter", 520}, {"cmdOk", 100}, {"cmdCancel", 101}});
     activeField_ = 1;
     ctx_.services().desktop.setBusyCursor(false);
 }
@@ -152,11 +139,7 @@ void SetPasswordForm::click(const std::string& control) {
     } else if (control == "cmdCancel") {
         view().close();
     } else if (control == "cmdOk") {
-        try {
-            checkAndSave();
-        } catch (...) {
-            // An unexpected failure ends the click quietly; the dialog stays open.
-        }
+        quietly([this] { checkAndSave(); });
     }
 }
 

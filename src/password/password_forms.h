@@ -2,6 +2,7 @@
 // passphrase of the current USB key, frmSetPassword sets that passphrase.
 #pragma once
 
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <utility>
@@ -28,6 +29,18 @@ protected:
     void layOut(std::span<const std::pair<const char*, TwipsRect>> places, int keyboardTop);
     // Handles the character keys, cmdBackspace and cmdDel; false for any other control.
     bool keyboardClick(const std::string& control);
+    // Language captions by control ("" is the dialog's own); each control takes the language's
+    // font. A caption the library lacks leaves the one stored with the dialog.
+    void setCaptions(std::initializer_list<std::pair<const char*, int>> captions);
+    // Runs an OK button's work: an unexpected failure ends the click quietly and leaves the
+    // dialog (and the lock) as they were.
+    template <typename Action>
+    static void quietly(Action action) {
+        try {
+            action();
+        } catch (...) {
+        }
+    }
 
     Context& ctx_;
 };

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <gtest/gtest.h>
+
 #include "app/ini_file.h"
 #include "password/blowfish.h"
 #include "password/cipher_key.h"
@@ -211,6 +213,11 @@ HWND Program::findWindow(const std::string& className, const std::string& title)
     return nullptr;
 }
 
+HWND Program::startMain(Millis timeout) {
+    start();
+    return waitWindow("QuorvelMainWindow", "", timeout);
+}
+
 HWND Program::waitWindow(const std::string& className, const std::string& title, Millis timeout) const {
     HWND found = nullptr;
     WaitFor([&] { return (found = findWindow(className, title)) != nullptr; }, timeout);
@@ -312,6 +319,18 @@ void Answer(const MessageBoxInfo& box, int buttonId) {
     PostMessageA(box.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box.hwnd, buttonId)));
 }
 
+void ExpectBox(const Program& program, const std::string& text, const std::string& title, MessageBoxInfo::Icon icon,
+               Millis timeout) {
+    auto box = program.waitMessageBox(timeout);
+    ASSERT_TRUE(box.has_value()) << text;
+    EXPECT_EQ(box->text, text);
+    EXPECT_EQ(box->title, title);
+    if (icon == MessageBoxInfo::None) EXPECT_TRUE(box->icon == icon || box->icon == MessageBoxInfo::Unknown);
+    else EXPECT_EQ(box->icon, icon);
+    Answer(*box, IDOK);
+    WaitFor([&] { return !IsWindow(box->hwnd) || !IsWindowVisible(box->hwnd); }, timeout);
+}
+
 void CloseFromTitleBar(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 namespace {
@@ -385,12 +404,12 @@ void TypeChars(HWND edit, const std::string& text) {
     for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
-HWND DialogWith(const Program& program, int controlId, Millis timeout) {
+HWND DialogWith(const Program& program, int controlId, Millis timeout, HWND except) {
     HWND found = nullptr;
     WaitFor(
         [&] {
             for (HWND hwnd : program.windows()) {
-                if (GetDlgItem(hwnd, controlId)) return (found = hwnd) != nullptr;
+                if (hwnd != except && GetDlgItem(hwnd, controlId)) return (found = hwnd) != nullptr;
             }
             return false;
         },

@@ -56,6 +56,8 @@ public:
     // Starts quorvel.exe from the program folder. Every process it starts belongs to a job
     // that is killed with this object.
     void start(const std::string& exe = "quorvel.exe");
+    // Starts the program and waits for its main window; nullptr when it never appears.
+    HWND startMain(Millis timeout = 15s);
     bool running() const;
     bool waitExit(Millis timeout = 10s);
     void kill();
@@ -86,6 +88,10 @@ bool ControlVisible(HWND dialog, int id);
 void Click(HWND dialog, int id);
 void ChooseMenu(HWND window, int id);
 void Answer(const MessageBoxInfo& box, int buttonId);
+// Expects one message box of the program with this text, title and icon, presses OK and
+// waits until it has gone. A box without an icon may keep an empty icon control under Wine.
+void ExpectBox(const Program& program, const std::string& text, const std::string& title, MessageBoxInfo::Icon icon,
+               Millis timeout = 5s);
 // Asks the window to close as its title bar's close button would.
 void CloseFromTitleBar(HWND window);
 // A list view in another process: its rows, cells, icons and selection (rows from 1).
@@ -95,8 +101,8 @@ int ListViewIcon(HWND list, int row);
 void ListViewSelect(HWND list, int row);
 // Types text into an edit control as the physical keyboard would.
 void TypeChars(HWND edit, const std::string& text);
-// The top-level dialog of the program holding a control with this id.
-HWND DialogWith(const Program& program, int controlId, Millis timeout = 15s);
+// The top-level dialog of the program holding a control with this id, other than `except`.
+HWND DialogWith(const Program& program, int controlId, Millis timeout = 15s, HWND except = nullptr);
 // Writes the window's pixels as a 24-bit BMP.
 bool Screenshot(HWND window, const std::string& bmpPath);
 

@@ -51,8 +51,7 @@ protected:
     static void TearDownTestSuite() { WSACleanup(); }
     void SetUp() override { PrepareProgramFolder(); }
     HWND start() {
-        program.start();
-        HWND main = program.waitWindow("QuorvelMainWindow");
+        HWND main = program.startMain();
         EXPECT_NE(main, nullptr);
         return main;
     }
@@ -87,14 +86,8 @@ TEST_F(Help, UpdateCheckPostsEditionAndVersionAndReadsTheAnswer) {
     {
         TinyHttpServer server(Reply("200 OK", "<status>1</status>"), 80);
         ASSERT_TRUE(server.bound()) << "port 80 on 127.0.0.1 is taken";
-        HWND main = start();
-        ChooseMenu(main, IDC_mnuHelpUpdates);
-        auto box = program.waitMessageBox();
-        ASSERT_TRUE(box.has_value());
-        EXPECT_EQ(box->text, (Lic(513)));
-        EXPECT_EQ(box->title, "Vantrel");
-        EXPECT_EQ(box->icon, MessageBoxInfo::Information);
-        Answer(*box, IDOK);
+        ChooseMenu(start(), IDC_mnuHelpUpdates);
+        ExpectBox(program, Lic(513), "Vantrel", MessageBoxInfo::Information, 15s);
         server.finish();
         EXPECT_EQ(server.requestLine(), "POST /support/checkupdates.php HTTP/1.0");
         EXPECT_EQ(server.body(), "appid=LE&version=1.0.3");
@@ -106,8 +99,7 @@ TEST_F(Help, UpdateCheckPostsEditionAndVersionAndReadsTheAnswer) {
         TinyHttpServer server(Reply("200 OK", "<status>2</status>"), 80);
         ASSERT_TRUE(server.bound());
         Program again;
-        again.start();
-        HWND main = again.waitWindow("QuorvelMainWindow");
+        HWND main = again.startMain();
         ASSERT_NE(main, nullptr);
         ChooseMenu(main, IDC_mnuHelpUpdates);
         HWND dialog = DialogWith(again, IDC_lburl);
@@ -121,15 +113,11 @@ TEST_F(Help, UpdateCheckPostsEditionAndVersionAndReadsTheAnswer) {
         TinyHttpServer server(Reply("404 Not Found", "<status>1</status>"), 80);
         ASSERT_TRUE(server.bound());
         Program third;
-        third.start();
-        HWND main = third.waitWindow("QuorvelMainWindow");
+        HWND main = third.startMain();
         ASSERT_NE(main, nullptr);
         ChooseMenu(main, IDC_mnuHelpUpdates);
-        auto box = third.waitMessageBox();
-        ASSERT_TRUE(box.has_value());
-        EXPECT_EQ(box->text, "Failure connecting to internet or webserver. HTTP response code: 404");
-        EXPECT_EQ(box->title, "Error");
-        EXPECT_EQ(box->icon, MessageBoxInfo::Critical);
+        ExpectBox(third, "Failure connecting to internet or webserver. HTTP response code: 404", "Error",
+                  MessageBoxInfo::Critical, 15s);
     }
 }
 

@@ -82,8 +82,7 @@ protected:
     // Starts the program and arms it: Lock, then Close in the protection settings (which
     // keeps the 24-hour duration), or "No timer" and Save.
     HWND startArmed(bool noTimer = false) {
-        program.start();
-        HWND main = program.waitWindow("QuorvelMainWindow");
+        HWND main = program.startMain();
         EXPECT_NE(main, nullptr);
         Click(main, IDC_cmdLock);
         HWND settings = DialogWith(program, IDC_cmdSave);

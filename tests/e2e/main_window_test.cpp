@@ -13,9 +13,8 @@ namespace {
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override { PrepareProgramFolder(); }
-    HWND start(Program& p) {
-        p.start();
-        HWND main = p.waitWindow("QuorvelMainWindow");
+    static HWND start(Program& p) {
+        HWND main = p.startMain();
         EXPECT_NE(main, nullptr);
         return main;
     }

@@ -14,7 +14,6 @@ namespace {
 std::string LanguageString(unsigned id) { return LibraryString("langfile0409.dll", id); }
 std::string WithOwner(const std::string& text) { return Fill(text, "%username", "Tester"); }
 
-constexpr const char* kMainClass = "QuorvelMainWindow";
 constexpr const char* kOneKey =
     "<vid>0951</vid><pid>1642</pid><serial>QV0001KEY</serial><manu>Kingston</manu><prod>DataTraveler</prod>"
     "</device>\r\n";
@@ -37,8 +36,7 @@ protected:
         PrepareProgramFolder(true);
         WriteFileBytes(FolderPath("usbsim.txt"), kOneKey);
         WriteFileBytes(FolderPath("OwnerLock.ini"), "[OwnerInfo]\r\nName=Tester\r\n");
-        program.start();
-        main = program.waitWindow(kMainClass);
+        main = program.startMain();
         ASSERT_NE(main, nullptr);
     }
 
@@ -65,17 +63,6 @@ protected:
         WaitFor([&] { return (text = ControlText(dialog, id)) == expected; }, 5s);
         return text;
     }
-    // Expects one message box with the given text, title and icon, and presses OK.
-    void expectBox(const std::string& text, const std::string& title, MessageBoxInfo::Icon icon) {
-        auto box = program.waitMessageBox(5s);
-        ASSERT_TRUE(box.has_value()) << text;
-        EXPECT_EQ(box->text, text);
-        EXPECT_EQ(box->title, title);
-        EXPECT_EQ(box->icon, icon);
-        Answer(*box, IDOK);
-        WaitFor([&] { return !IsWindowVisible(box->hwnd); }, 5s);
-    }
-
     Program program;
     HWND main = nullptr;
 };
@@ -97,7 +84,7 @@ TEST_F(Passphrase, SetByClickingKeysStoresItEnciphered) {
     Sleep(700);   // let the keys paint
     Screenshot(dialog, "Z:\\tmp\\qv-set-password.bmp");
     Click(dialog, IDC_cmdOk);
-    expectBox(WithOwner(LanguageString(525)), LanguageString(304), MessageBoxInfo::Information);
+    ExpectBox(program, WithOwner(LanguageString(525)), LanguageString(304), MessageBoxInfo::Information);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5s));
     EXPECT_TRUE(FileExists(FolderPath("pass.st")));
     EXPECT_FALSE(FileExists(FolderPath("pass.ini")));
@@ -111,19 +98,19 @@ TEST_F(Passphrase, TooShortAndMismatchedAreRefused) {
     ASSERT_NE(dialog, nullptr);
     keys(dialog, "SHORT12");
     Click(dialog, IDC_cmdOk);
-    expectBox(LanguageString(523), LanguageString(300), MessageBoxInfo::Exclamation);
+    ExpectBox(program, LanguageString(523), LanguageString(300), MessageBoxInfo::Exclamation);
     keys(dialog, "3");   // still into the first field
     clickField(dialog, IDC_txtPassword2);
     keys(dialog, "SHORT124");
     Click(dialog, IDC_cmdOk);
-    expectBox(LanguageString(524), LanguageString(300), MessageBoxInfo::Exclamation);
+    ExpectBox(program, LanguageString(524), LanguageString(300), MessageBoxInfo::Exclamation);
     Click(dialog, IDC_cmdBackspace);   // the second field is the active one now
     keys(dialog, "3");
     EXPECT_EQ(waitField(dialog, IDC_txtPassword2, "SHORT123"), "SHORT123");
     EXPECT_EQ(ControlText(dialog, IDC_txtPassword), "SHORT123");
     EXPECT_FALSE(FileExists(FolderPath("pass.st")));
     Click(dialog, IDC_cmdOk);
-    expectBox(WithOwner(LanguageString(525)), LanguageString(304), MessageBoxInfo::Information);
+    ExpectBox(program, WithOwner(LanguageString(525)), LanguageString(304), MessageBoxInfo::Information);
     EXPECT_TRUE(FileExists(FolderPath("pass.st")));
 }
 
@@ -135,7 +122,7 @@ TEST_F(Passphrase, TypedTextIsUpperCasedAndFiltered) {
     PostMessageA(field, WM_CHAR, 'b', 1);
     EXPECT_EQ(waitField(dialog, IDC_txtPassword, "AB"), "AB");
     PostMessageA(field, WM_CHAR, ' ', 1);
-    expectBox(LanguageString(526), LanguageString(300), MessageBoxInfo::Information);
+    ExpectBox(program, LanguageString(526), LanguageString(300), MessageBoxInfo::Information);
     EXPECT_EQ(waitField(dialog, IDC_txtPassword, "AB"), "AB");
     // Keys append at the end; Delete takes the selection, else the last character.
     keys(dialog, "CD");
@@ -181,12 +168,7 @@ TEST_F(Passphrase, UnlocksAResumedLock) {
     EXPECT_TRUE(WaitFor([&] { return GetAncestor(WindowFromPoint({r.left + 3, r.top + 3}), GA_ROOT) == dialog; }, 3s));
     keys(dialog, "OPEN");
     Click(dialog, IDC_cmdOk);
-    auto wrong = locked.waitMessageBox(5s);
-    ASSERT_TRUE(wrong.has_value());
-    EXPECT_EQ(wrong->text, LanguageString(527));
-    EXPECT_EQ(wrong->title, LanguageString(302));
-    EXPECT_EQ(wrong->icon, MessageBoxInfo::Critical);
-    Answer(*wrong, IDOK);
+    ExpectBox(locked, LanguageString(527), LanguageString(302), MessageBoxInfo::Critical);
     keys(dialog, "-SESAME1");
     EXPECT_EQ(waitField(dialog, IDC_txtPassword, "OPEN-SESAME1"), "OPEN-SESAME1");
     Sleep(700);   // let the keys paint

@@ -13,7 +13,6 @@ using namespace qv::e2e;
 
 namespace {
 
-constexpr const char* kMainClass = "QuorvelMainWindow";
 constexpr const char* kOneKey =
     "<vid>0951</vid><pid>1642</pid><serial>QV0001KEY</serial><manu>Kingston</manu><prod>DataTraveler</prod>"
     "</device>\r\n";
@@ -78,8 +77,7 @@ protected:
         WriteFileBytes(FolderPath("OwnerLock.ini"), "[OwnerInfo]\r\nName=Tester\r\n");
         WriteFileBytes(FolderPath("setting.ini"), "[Setting]\r\nLanguage=" + Language() +
                                                       "\r\nCharset=" + std::to_string(charset()) + "\r\n");
-        program.start();
-        main = program.waitWindow(kMainClass);
+        main = program.startMain();
         ASSERT_NE(main, nullptr);
     }
 
@@ -89,28 +87,8 @@ protected:
     // The dialog's own font, for controls the program leaves alone.
     static FontOf builtInFont() { return {8, DEFAULT_CHARSET}; }
 
-    // The program's dialog holding the control `id`.
-    HWND waitDialogWith(int id) {
-        HWND found = nullptr;
-        WaitFor([&] {
-            for (HWND w : program.windows()) {
-                if (w != main && GetDlgItem(w, id)) found = w;
-            }
-            return found != nullptr;
-        });
-        return found;
-    }
-    void expectBox(const std::string& text, const std::string& title, MessageBoxInfo::Icon icon) {
-        auto box = program.waitMessageBox(5s);
-        ASSERT_TRUE(box.has_value()) << text;
-        EXPECT_EQ(box->text, text);
-        EXPECT_EQ(box->title, title);
-        // A box without an icon may keep an empty icon control under Wine.
-        if (icon == MessageBoxInfo::None) EXPECT_TRUE(box->icon == icon || box->icon == MessageBoxInfo::Unknown);
-        else EXPECT_EQ(box->icon, icon);
-        Answer(*box, IDOK);
-        WaitFor([&] { return !IsWindow(box->hwnd); }, 5s);
-    }
+    // The program's dialog holding the control `id` (the main window has controls of its own).
+    HWND waitDialogWith(int id) { return DialogWith(program, id, 15s, main); }
     static void screenshot(HWND dialog, const std::string& name) {
         Screenshot(dialog, "Z:\\tmp\\qv-" + name + "-" + Language() + ".bmp");
     }
@@ -118,7 +96,7 @@ protected:
     void chooseDuration(HWND dialog, int hours) {
         SendMessageA(GetDlgItem(dialog, IDC_combo1), CB_SETCURSEL, static_cast<WPARAM>(hours - 1), 0);
         Click(dialog, IDC_cmdOk);
-        expectBox(LanguageString(531) + " " + std::to_string(hours) + " " + LanguageString(122) + ".", "Quorvel",
+        ExpectBox(program, LanguageString(531) + " " + std::to_string(hours) + " " + LanguageString(122) + ".", "Quorvel",
                   MessageBoxInfo::None);
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5s));
     }
@@ -141,7 +119,7 @@ TEST_F(SettingsDialogs, SetDurationAsksForAnHourThenStoresFive) {
     screenshot(dialog, "frmSetTimer");
 
     Click(dialog, IDC_cmdOk);
-    expectBox("Please select hour.", "Quorvel", MessageBoxInfo::Critical);
+    ExpectBox(program, "Please select hour.", "Quorvel", MessageBoxInfo::Critical);
     EXPECT_TRUE(IsWindow(dialog));
     EXPECT_FALSE(FileExists(FolderPath("tmhr.tmp")));
 
@@ -236,7 +214,7 @@ TEST_F(SettingsDialogs, ArmingShowsRecoverySettingsWithTheDefaultAndSaveDropsIt)
     Click(dialog, IDC_cmdSave);
     std::string saved = LanguageString(555);
     saved.replace(saved.find("%username"), 9, "Tester");
-    expectBox(saved, LanguageString(307), MessageBoxInfo::Information);
+    ExpectBox(program, saved, LanguageString(307), MessageBoxInfo::Information);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5s));
     EXPECT_FALSE(FileExists(FolderPath("tmhr.tmp")));
     EXPECT_TRUE(WaitFor([&] { return ControlEnabled(main, IDC_cmdUnlock); }, 5s)) << "arming goes on";

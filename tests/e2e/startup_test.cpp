@@ -34,8 +34,7 @@ protected:
 };
 
 TEST_F(Startup, FreshStartCreatesTheSixLineSettingsFileAndShowsTheMainWindow) {
-    program.start();
-    HWND main = program.waitWindow(kMainClass);
+    HWND main = program.startMain();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(ReadFileBytes(FolderPath("setting.ini")).value_or(""), kDefaultSettings);
     EXPECT_EQ(WindowTextW(main), LibraryStringW("langfile0409.dll", 302));
@@ -57,8 +56,7 @@ TEST_F(Startup, PresentEmptyCharsetShowsItsMessage) {
 
 TEST_F(Startup, MissingCharsetKeyStartsWithTheDefault) {
     WriteFileBytes(FolderPath("setting.ini"), "[Setting]\r\nLanguage=0409\r\n");
-    program.start();
-    EXPECT_NE(program.waitWindow(kMainClass), nullptr);
+    EXPECT_NE(program.startMain(), nullptr);
 }
 
 TEST_F(Startup, MissingLanguageLibraryShowsItsMessage) {
@@ -68,15 +66,13 @@ TEST_F(Startup, MissingLanguageLibraryShowsItsMessage) {
 
 TEST_F(Startup, MissingSecondLibraryStillStarts) {
     DeleteFileIfPresent(FolderPath("lic0409.dll"));
-    program.start();
-    HWND main = program.waitWindow(kMainClass);
+    HWND main = program.startMain();
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(program.messageBox().has_value());
 }
 
 TEST_F(Startup, SecondStartShowsOnlyTheSingleInstanceMessageAndTouchesNoFile) {
-    program.start();
-    ASSERT_NE(program.waitWindow(kMainClass), nullptr);
+    ASSERT_NE(program.startMain(), nullptr);
     WriteFileBytes(FolderPath("setting.ini"), "[Setting]\r\nLanguage=0409\r\nCharset=0\r\n; marker\r\n");
     DeleteFileIfPresent("C:\\Vantrel\\temp\\qv_langfile0409.dll.marker");
     FILETIME before{};
@@ -123,8 +119,7 @@ TEST_P(Languages, MainCaptionIsLanguageString302) {
     if (c.codePage != 1252 && GetACP() != c.codePage) GTEST_SKIP() << "needs code page " << c.codePage;
     WriteFileBytes(FolderPath("setting.ini"),
                    std::string("[Setting]\r\nLanguage=") + c.id + "\r\nCharset=" + c.charset + "\r\n");
-    program.start();
-    HWND main = program.waitWindow(kMainClass);
+    HWND main = program.startMain();
     ASSERT_NE(main, nullptr);
     std::wstring expected = LibraryStringW(std::string("langfile") + c.id + ".dll", 302);
     EXPECT_FALSE(expected.empty());

@@ -35,8 +35,7 @@ TEST(UsbKeySelection, ThreeDevicesListCompleteOnesFirstAndTheChoiceBecomesTheKey
     PrepareProgramFolder();
     WriteFileBytes(FolderPath("usbsim.txt"), kThreeDevices);
     Program program;
-    program.start();
-    HWND main = program.waitWindow("QuorvelMainWindow");
+    HWND main = program.startMain();
     ASSERT_NE(main, nullptr);
     Click(main, IDC_cmdLock);
 
