@@ -17,6 +17,7 @@ run() {
 run "native unit tests" ctest --test-dir build/native --output-on-failure -j"$(nproc)"
 run "string tables" python3 tools/check_strings.py
 run "help documents" python3 tools/check_docs.py
+run "application icon" python3 tools/check_icon.py
 
 bin=build/win-x86_64/bin
 prefix=$PWD/build/wine-test/prefix
