@@ -1,8 +1,13 @@
 # Windows build (MinGW-w64): the program, its DLLs, the language libraries, the
 # Windows-side tests and the end-to-end tests.
 
+enable_language(RC)
 # The MinGW runtime is linked statically: no libstdc++/libgcc DLL beside the program.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# The same sources give the same bytes on any machine and in any folder: no link time stamp
+# in the images, no build paths in what __FILE__ and friends leave behind.
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 # The program folder as it goes on the USB stick; targets and files that ship are put here.
@@ -17,10 +22,40 @@ file(MAKE_DIRECTORY "${QV_DIST_DIR}")
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
 
-# qv_ship(target): copies the target's file into the shipped program folder after each build.
-function(qv_ship target)
+# qv_ship(target description): gives the target the program's version resource and copies
+# its file into the shipped program folder after each build.
+function(qv_ship target description)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set(QV_IMAGE_TYPE VFT_APP)
+  else()
+    set(QV_IMAGE_TYPE VFT_DLL)
+  endif()
+  set(QV_IMAGE_DESCRIPTION "${description}")
+  get_target_property(name ${target} OUTPUT_NAME)
+  if(NOT name)
+    set(name ${target})
+  endif()
+  get_target_property(prefix ${target} PREFIX)
+  get_target_property(suffix ${target} SUFFIX)
+  if(NOT prefix)
+    set(prefix "")
+  endif()
+  if(NOT suffix)
+    if(type STREQUAL "EXECUTABLE")
+      set(suffix ".exe")
+    else()
+      set(suffix ".dll")
+    endif()
+  endif()
+  set(QV_IMAGE_FILE "${prefix}${name}${suffix}")
+  set(rc "${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc")
+  configure_file("${CMAKE_SOURCE_DIR}/win32/resources/image_version.rc.in" "${rc}" @ONLY)
+  target_sources(${target} PRIVATE "${rc}")
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> "${QV_DIST_DIR}/")
+  set_property(GLOBAL APPEND PROPERTY QV_SHIPPED_TARGETS ${target})
+  set_property(GLOBAL APPEND PROPERTY QV_SHIPPED_FILES "$<TARGET_FILE:${target}>")
 endfunction()
 
 # qv_ship_file(name path dependency...): copies a generated or source file into the folder.
@@ -30,6 +65,8 @@ function(qv_ship_file name path)
     COMMAND ${CMAKE_COMMAND} -E copy_if_different "${path}" "${QV_DIST_DIR}/${base}"
     DEPENDS "${path}" ${ARGN})
   add_custom_target(${name} ALL DEPENDS "${QV_DIST_DIR}/${base}")
+  set_property(GLOBAL APPEND PROPERTY QV_SHIPPED_TARGETS ${name})
+  set_property(GLOBAL APPEND PROPERTY QV_SHIPPED_FILES "${path}")
 endfunction()
 
 # A DLL whose exports are undecorated stdcall names, from a .def file beside the sources.
@@ -55,3 +92,18 @@ foreach(dir win32 dlls/quorveldll dlls/kvusbserial dlls/securedel lang docs tool
     add_subdirectory(${dir})
   endif()
 endforeach()
+
+# The release: dist/quorvel-lite-<version>-<arch>.zip holding Program/quorvel/ exactly as it
+# goes on the stick, made from the list of shipped files (never from the folder, which may
+# hold leftovers), in a fixed order with fixed times and attributes.
+set(QV_RELEASE_ZIP "${CMAKE_SOURCE_DIR}/dist/quorvel-lite-${PROJECT_VERSION}-${QV_ARCH}.zip" CACHE FILEPATH
+    "Release zip of the shipped program folder")
+get_property(shipped_targets GLOBAL PROPERTY QV_SHIPPED_TARGETS)
+get_property(shipped_files GLOBAL PROPERTY QV_SHIPPED_FILES)
+add_custom_command(OUTPUT "${QV_RELEASE_ZIP}"
+  COMMAND "${Python3_EXECUTABLE}" "${CMAKE_SOURCE_DIR}/tools/make_release_zip.py"
+          --folder Program/quorvel "${QV_RELEASE_ZIP}" ${shipped_files}
+  DEPENDS "${CMAKE_SOURCE_DIR}/tools/make_release_zip.py" ${shipped_targets} ${shipped_files}
+  COMMENT "Packing ${QV_RELEASE_ZIP}"
+  VERBATIM)
+add_custom_target(qv_release_zip ALL DEPENDS "${QV_RELEASE_ZIP}")

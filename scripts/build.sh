@@ -12,4 +12,7 @@ for arch in x86_64 i686; do
   cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$arch.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
   ninja -C "$dir" -j"$jobs"
 done
+version=$(sed -n 's/^project(quorvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+(cd dist && sha256sum "quorvel-lite-$version-win32.zip" "quorvel-lite-$version-win64.zip" >SHA256SUMS)
 echo "Program folders: dist/win64/Program/quorvel and dist/win32/Program/quorvel"
+echo "Release: dist/quorvel-lite-$version-win32.zip and -win64.zip, checksums in dist/SHA256SUMS"

@@ -6,7 +6,7 @@ set -u
 PKGS=(
   cmake ninja-build g++ make python3
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix binutils-mingw-w64
-  wine64 xvfb xauth x11-utils imagemagick
+  wine64 xvfb xauth x11-utils imagemagick xdotool
   fonts-wqy-microhei locales
   googletest libgtest-dev libssl-dev
   groff ghostscript poppler-utils python3-reportlab

@@ -18,12 +18,14 @@ run "native unit tests" ctest --test-dir build/native --output-on-failure -j"$(n
 run "string tables" python3 tools/check_strings.py
 run "help documents" python3 tools/check_docs.py
 run "application icon" python3 tools/check_icon.py
+run "reproducible release" bash scripts/check_reproducible.sh
 
 bin=build/win-x86_64/bin
 prefix=$PWD/build/wine-test/prefix
 stick=$PWD/build/wine-test/stick
 qv_wine_prefix "$prefix" "$stick"
 export QV_DIST=$(qv_winpath dist/win64/Program/quorvel)
+export QV_DIST_WIN32=$(qv_winpath dist/win32/Program/quorvel)
 export QV_BIN=$(qv_winpath "$bin")
 for exe in "$bin"/qv_win_*.exe; do
   [ -e "$exe" ] || continue

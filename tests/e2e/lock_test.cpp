@@ -2,6 +2,8 @@
 // another stick, the key back, a restart while locked, and the shut-down dialog.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "driver.h"
 #include "resources/resource_ids.h"
 
@@ -44,6 +46,13 @@ std::vector<HWND> HiddenSystemTaskbars() {
         if (process != GetCurrentProcessId() && !IsWindowVisible(w)) found.push_back(w);
     }
     return found;
+}
+
+// True when `upper` lies above `lower` in the z-order.
+bool Above(HWND upper, HWND lower) {
+    for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+        if (w == upper) return true;
+    return false;
 }
 
 class Lock : public ::testing::Test {
@@ -138,12 +147,18 @@ TEST_F(Lock, PullingTheKeyLocksAndPluggingItBackUnlocks) {
     EXPECT_TRUE(ControlEnabled(main, IDC_cmdUnlock));
     for (HWND w : keptHidden) EXPECT_FALSE(IsWindowVisible(w)) << "a task bar hidden before the lock stays hidden";
 
-    // Armed still: pulling the key locks again.
-    simulate("pull-key");
+    // Armed still: a timed pull locks again and the key comes back by itself; meanwhile the
+    // simulator's window stays above the lock screen, its buttons in reach.
+    Program keysim;
+    keysim.start("keysim.exe");
+    HWND simulator = keysim.waitWindow("QuorvelKeySimWindow");
+    ASSERT_NE(simulator, nullptr);
+    std::thread timedPull([] { simulate("pull-key-for 8"); });
     screen = lockScreen();
-    ASSERT_NE(screen, nullptr);
-    simulate("plug-key");
+    EXPECT_NE(screen, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return Above(simulator, screen); }, 5s));
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(screen); }));
+    timedPull.join();
 }
 
 TEST_F(Lock, TimerPanelCountsDownOnlyWithADuration) {

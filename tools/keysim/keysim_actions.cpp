@@ -55,6 +55,14 @@ bool ParseAction(const std::string& word, Action& action) {
     return false;
 }
 
+bool ParseSeconds(const std::string& text, int& seconds) {
+    if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    int value = std::stoi(text);
+    if (value < 1 || value > kMaxPullSeconds) return false;
+    seconds = value;
+    return true;
+}
+
 bool Apply(const std::string& programFolder, const Action& action, std::string& report) {
     std::string path = SimPath(programFolder);
     qv::UsbSimFile file = qv::ParseUsbSimFile(ReadAll(path));

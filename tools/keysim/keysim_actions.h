@@ -15,6 +15,9 @@ struct Action {
 
 // "plug-key", "pull-other", ...; false for any other word.
 bool ParseAction(const std::string& word, Action& action);
+// The seconds of a timed pull, "1" to "3600"; false for anything else.
+bool ParseSeconds(const std::string& text, int& seconds);
+constexpr int kMaxPullSeconds = 3600;
 // Applies the action and returns a one-line report; false when usbsim.txt could not be written.
 bool Apply(const std::string& programFolder, const Action& action, std::string& report);
 // "key=plugged other=pulled noserial=pulled", with "status=<n>" when one is forced.
