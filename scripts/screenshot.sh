@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Shows what a newcomer sees: starts the demo of scripts/run.sh in Xvfb and writes
 # build/screenshots/main-and-about.png, the desktop with the main window and, beside it, the
-# desktop with the About box open over the main window (also main.png and about.png).
+# desktop with the About box open over the main window (the whole desktops: main.png, about.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$PWD/build/screenshots
@@ -46,4 +46,6 @@ sleep 1
 xdotool key a
 settle "$main"
 capture "$out/about.png"
-convert "$out/main.png" "$out/about.png" +append "$out/main-and-about.png"
+# Side by side, each cut down to its windows.
+convert "$out/main.png" "$out/about.png" -trim +repage -bordercolor white -border 12 +append \
+  "$out/main-and-about.png"
