@@ -8,6 +8,7 @@
 #include "lock/arming.h"
 #include "lock/remind_forms.h"
 #include "lock/set_timer_form.h"
+#include "password/plain_file_guard.h"
 #include "password/set_password_command.h"
 #include "usbkey/drive_events.h"
 #include "usbkey/usb_devices.h"
@@ -75,7 +76,8 @@ void MainForm::load() {
     applyMainCaptions();
     g.lockResumedAtStartup = false;
     g.deviceCountSeen = 0;
-    writeBoxFileIfMissing();
+    writeBoxFileUnlessWhole();
+    RemovePlainLeftovers(ctx_);
     view().setEnabled("cmdUnlock", false);
     view().setEnabled("mnuFileDeactivate", false);
     setStatus(ctx_.langUser(517));
@@ -93,11 +95,16 @@ void MainForm::unload() {
     if (updateDialog_.attached()) updateDialog_.view().close();
 }
 
-void MainForm::writeBoxFileIfMissing() {
+void MainForm::writeBoxFileUnlessWhole() {
     FileSystem& fs = ctx_.services().fs;
     const std::string path = ctx_.programPath("bf.dat");
-    if (Exists(fs, path)) return;   // a hidden one counts: it is never rewritten
-    if (auto boxes = ctx_.services().programStrings.customResource(1)) fs.write(path, *boxes);
+    const std::optional<FileInfo> info = fs.stat(path);
+    if (info && (info->attributes & (AttrHidden | AttrDirectory))) return;   // a hidden one is never rewritten
+    const std::optional<std::string> boxes = ctx_.services().programStrings.customResource(1);
+    if (!boxes || (info && fs.read(path) == boxes)) return;
+    // Any other content, a short file above all, would make every enciphered file unreadable.
+    if (info && (info->attributes & AttrReadOnly)) fs.setAttributes(path, info->attributes & ~AttrReadOnly);
+    fs.write(path, *boxes);
 }
 
 void MainForm::resumeRecordedLock() {

@@ -42,7 +42,7 @@ public:
     void stopPolling() override;
 
 private:
-    void writeBoxFileIfMissing();
+    void writeBoxFileUnlessWhole();
     void resumeRecordedLock();
 
     Context& ctx_;

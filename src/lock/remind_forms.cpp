@@ -3,6 +3,7 @@
 #include "app/text.h"
 #include "lock/lock_timer.h"
 #include "lock/set_timer_form.h"
+#include "password/password_store.h"
 
 namespace qv {
 
@@ -134,6 +135,9 @@ void RemindTimeForm::command(const std::string& control) {
 
 void RemindTimeForm::deletePassphraseFiles() {
     if (ctx_.message(ctx_.lang(533), ctx_.lang(304), MbYesNo | MbIconExclamation) != IdYes) return;
+    // The passphrase of the key being armed; a failure has been reported by the store.
+    const std::string& keyId = ctx_.globals().lockUSBKeyId;
+    if (!Trim(keyId).empty()) DeletePassword(ctx_, keyId);
     for (const char* name : kPassAddFiles) {
         const std::string path = ctx_.programPath(name);
         if (Exists(ctx_.services().fs, path)) ctx_.deleteFileSilent(path);

@@ -77,7 +77,16 @@ std::string clsBlowfish::readWhole(const std::string& path) const {
 void clsBlowfish::writeReplacing(const std::string& target, const std::string& data) {
     // Written beside the target first, so a failed write never costs the old file.
     const std::string temp = target + ".new";
-    if (!fs_.write(temp, data) || !fs_.replace(temp, target)) {
+    if (!fs_.write(temp, data)) {
+        fs_.remove(temp);
+        AccessError();
+    }
+    // A read-only target would refuse the replace; the new file takes its place all the same.
+    const std::optional<FileInfo> old = fs_.stat(target);
+    const bool readOnly = old && !old->isDirectory() && (old->attributes & AttrReadOnly);
+    if (readOnly) fs_.setAttributes(target, old->attributes & ~AttrReadOnly);
+    if (!fs_.replace(temp, target)) {
+        if (readOnly) fs_.setAttributes(target, old->attributes);
         fs_.remove(temp);
         AccessError();
     }
@@ -119,7 +128,8 @@ void clsBlowfish::sFileDecrypt(const std::string& strFileSrc, const std::string&
     std::vector<std::uint8_t> cipher(stored.begin() + 4, stored.begin() + 4 + static_cast<std::ptrdiff_t>(padded));
     std::vector<std::uint8_t> plain(padded);
     sDecrypt(cipher, plain);
-    writeReplacing(strFileTrg, std::string(plain.begin(), plain.begin() + length));
+    // The plain target is a scratch file its caller removes; no second plain name is made.
+    if (!fs_.write(strFileTrg, std::string(plain.begin(), plain.begin() + length))) AccessError();
 }
 
 }  // namespace qv

@@ -27,7 +27,7 @@ public:
     // padded with zeros to whole blocks and enciphered. The target is replaced only once
     // the new content is completely written.
     void sFileEncrypt(const std::string& strFileSrc, const std::string& strFileTrg);
-    // A missing source is not an error: nothing is written.
+    // A missing source is not an error: nothing is written. The target is written in place.
     void sFileDecrypt(const std::string& strFileSrc, const std::string& strFileTrg);
 
 private:

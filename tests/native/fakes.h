@@ -40,6 +40,13 @@ public:
     std::set<std::string, NoCaseLess> failWrites;    // write/replace/copy to these paths fail
     std::set<std::string, NoCaseLess> failRemoves;
     bool readOnly = false;                           // every change fails
+    // Fault injection: changes (write, replace, remove, copy) are counted from 1; change
+    // number `failAt` fails, and so do all later ones when `faultSticks`. A medium pulled
+    // at that change cannot even be read afterwards.
+    enum class Fault { OneChange, FolderReadOnly, MediumPulled };
+    int changes = 0, failAt = 0;
+    Fault fault = Fault::OneChange;
+    bool pulled = false;
     std::vector<std::string> log;                    // "write X", "remove X", ...
 
     static std::string norm(std::string p) {
@@ -53,6 +60,17 @@ public:
         folders[norm(path)] = attributes | AttrDirectory;
     }
     bool has(const std::string& path) const { return files.count(norm(path)) != 0; }
+    bool injectedFault() {
+        ++changes;
+        if (failAt == 0 || changes < failAt || (changes > failAt && fault == Fault::OneChange)) return false;
+        pulled = fault == Fault::MediumPulled;
+        return true;
+    }
+    // Windows refuses to overwrite or replace a read-only file.
+    bool readOnlyFile(const std::string& path) const {
+        auto it = files.find(norm(path));
+        return it != files.end() && (it->second.attributes & AttrReadOnly);
+    }
     std::string get(const std::string& path) const {
         auto it = files.find(norm(path));
         return it == files.end() ? std::string() : it->second.data;
@@ -60,6 +78,7 @@ public:
 
     std::optional<FileInfo> stat(const std::string& path) const override {
         std::string p = norm(path);
+        if (pulled) return std::nullopt;
         if (auto it = files.find(p); it != files.end()) return FileInfo{it->second.attributes, it->second.data.size()};
         if (auto it = folders.find(p); it != folders.end()) return FileInfo{it->second, 0};
         const std::string prefix = ToLowerAscii(p) + "\\";
@@ -73,25 +92,25 @@ public:
     }
     std::optional<std::string> read(const std::string& path) const override {
         auto it = files.find(norm(path));
-        if (it == files.end()) return std::nullopt;
+        if (it == files.end() || pulled) return std::nullopt;
         return it->second.data;
     }
     bool write(const std::string& path, std::string_view data) override {
         log.push_back("write " + path);
-        if (readOnly || failWrites.count(norm(path))) return false;
+        if (readOnly || failWrites.count(norm(path)) || readOnlyFile(path) || injectedFault()) return false;
         files[norm(path)].data = std::string(data);
         return true;
     }
     bool replace(const std::string& from, const std::string& to) override {
         log.push_back("replace " + from + " " + to);
-        if (readOnly || failWrites.count(norm(to)) || !has(from)) return false;
+        if (readOnly || failWrites.count(norm(to)) || !has(from) || readOnlyFile(to) || injectedFault()) return false;
         files[norm(to)] = files[norm(from)];
         files.erase(norm(from));
         return true;
     }
     bool remove(const std::string& path) override {
         log.push_back("remove " + path);
-        if (readOnly || failRemoves.count(norm(path))) return false;
+        if (readOnly || failRemoves.count(norm(path)) || injectedFault()) return false;
         return files.erase(norm(path)) + folders.erase(norm(path)) > 0;
     }
     bool makeDirectory(const std::string& path) override {
@@ -101,7 +120,7 @@ public:
     }
     bool copy(const std::string& from, const std::string& to) override {
         log.push_back("copy " + from + " " + to);
-        if (readOnly || failWrites.count(norm(to)) || !has(from)) return false;
+        if (readOnly || failWrites.count(norm(to)) || !has(from) || injectedFault()) return false;
         files[norm(to)] = files[norm(from)];
         return true;
     }

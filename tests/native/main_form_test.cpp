@@ -55,6 +55,23 @@ TEST(MainForm, AHiddenBoxFileIsNeverRewrittenAndWin98SkipsTheTaskManagerCall) {
     EXPECT_TRUE(w.lockDown.calls.empty());
 }
 
+TEST(MainForm, StartRepairsTheBoxFileAndRemovesLeftoverPlainFiles) {
+    struct Case { std::string content; unsigned attributes; };
+    for (const Case& c : {Case{"short", AttrArchive}, Case{std::string(4168, 'x'), AttrReadOnly},
+                          Case{std::string(5000, 'b'), AttrArchive}}) {
+        MainWorld w;
+        w.programStrings.boxes = std::string(4168, 'b');
+        w.fs.put(w.path("bf.dat"), c.content, c.attributes);
+        for (const char* plain : {"pass.ini", "pass.ini.new", "tmhr.ini", "tmhr.ini.new"})
+            w.fs.put(w.path(plain), "plain", AttrHidden | AttrReadOnly);
+        w.load();
+        EXPECT_EQ(w.fs.get(w.path("bf.dat")), *w.programStrings.boxes) << c.content.size();
+        EXPECT_EQ(w.secureDelete.calls.size(), 4u);
+        for (const char* plain : {"pass.ini", "pass.ini.new", "tmhr.ini", "tmhr.ini.new"})
+            EXPECT_FALSE(w.fs.has(w.path(plain))) << plain;
+    }
+}
+
 TEST(MainForm, ResumeDecisionsAtStartup) {
     const Devices key{{"0951", "1642", "QV0001KEY"}}, other{{"1111", "2222", "OTHER"}};
     struct Case { const char *name, *marker; std::string second; Devices devices; bool windowStays, locked; };

@@ -36,6 +36,7 @@ TEST(PasswordStore, SavesAndReplacesEachKeysPassword) {
     EXPECT_EQ(w.value("Pass1", "Password"), "first one");
     std::shared_ptr<clsBlowfish> shared = w.ctx.blowfishSlot();
     ASSERT_NE(shared, nullptr);
+    w.fs.setAttributes(w.store, AttrReadOnly | AttrHidden);   // replaced all the same
     ASSERT_TRUE(w.save("KEY2", "other key"));
     ASSERT_TRUE(w.save("KEY1", "second one"));
     EXPECT_EQ(w.value("PassCnt", "PassCnt"), "2");
@@ -120,21 +121,33 @@ TEST(PasswordStore, WriteFailuresAreReportedAndKeepTheOldStore) {
     EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "old password");
 }
 
-TEST(PasswordStore, BrokenCipherFilesFailQuietlyOnReadAndLoudlyOnWrite) {
-    struct Case { const char* name; std::function<void(StoreWorld&)> breakIt; const char* error; };
-    for (const Case& c : {Case{"no bf.dat", [](StoreWorld& w) { w.fs.remove(w.path("bf.dat")); }, "Error: bf.dat not found"},
+TEST(PasswordStore, BrokenFilesFailQuietlyOnReadAndADamagedStoreMayBeStartedAnew) {
+    const std::string question = "The passphrase store pass.st is damaged and cannot be read.\r\n\r\n"
+                                 "Start a new passphrase store? The damaged file is kept as pass.st.damaged2.";
+    struct Case { const char* name; std::function<void(StoreWorld&)> breakIt; const char* error; int answer; };
+    for (const Case& c : {Case{"no bf.dat", [](StoreWorld& w) { w.fs.remove(w.path("bf.dat")); }, "Error: bf.dat not found", 0},
                           Case{"damaged store", [](StoreWorld& w) { w.fs.put(w.store, std::string(4, '\xff') + std::string(8, 'x')); },
-                               "Error: Enciphered file is damaged"},
-                          Case{"huge count", [](StoreWorld& w) { w.putStore("[PassCnt]\r\nPassCnt=40000\r\n"); }, "Error: Overflow"}}) {
+                               nullptr, IdNo},
+                          Case{"damaged store", [](StoreWorld& w) { w.fs.put(w.store, "short", AttrReadOnly); }, nullptr, IdYes},
+                          Case{"huge count", [](StoreWorld& w) { w.putStore("[PassCnt]\r\nPassCnt=40000\r\n"); }, nullptr, IdYes}}) {
         StoreWorld w;
         ASSERT_TRUE(w.save("KEY1", "kept"));
         c.breakIt(w);
+        w.fs.put(w.store + ".damaged", "an earlier one");
         const std::string before = w.fs.get(w.store);
         EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "") << c.name;
         EXPECT_TRUE(w.messages.shown.empty()) << c.name;
-        EXPECT_FALSE(w.save("KEY1", "changed")) << c.name;
-        EXPECT_EQ(w.messages.boxes(), std::vector<std::string>{Box("Error", c.error)});
-        EXPECT_EQ(w.fs.get(w.store), before) << c.name;
+        w.messages.answers = {c.answer};
+        EXPECT_EQ(w.save("KEY2", "changed"), c.answer == IdYes) << c.name;
+        EXPECT_EQ(w.messages.boxes(), std::vector<std::string>{c.error ? Box("Error", c.error)
+                                                                       : test::FakeMessageBoxes::box(kAppTitle, question, MbYesNo | MbIconExclamation)});
+        EXPECT_EQ(w.fs.get(w.store + ".damaged"), "an earlier one");
+        if (c.answer == IdYes) {
+            EXPECT_EQ(w.fs.get(w.store + ".damaged2"), before) << c.name;
+            EXPECT_EQ(GetPassword(w.ctx, "KEY2"), "changed") << c.name;
+        } else {
+            EXPECT_EQ(w.fs.get(w.store), before) << c.name;
+        }
         EXPECT_FALSE(w.storeLeftovers()) << c.name;
     }
 }

@@ -4,6 +4,7 @@
 #include "lock/remind_forms.h"
 #include "lock/set_timer_form.h"
 #include "lock_timer_world.h"
+#include "password/password_store.h"
 
 using namespace qv;
 using namespace qv::test;
@@ -206,12 +207,17 @@ TEST(RemindTimeDialog, DeletePassphraseAsksAndDeletesOnlyOnYes) {
         const std::string tmp = w.path("passadd.tmp"), txt = w.path("passadd.txt");
         w.fs.put(tmp, "x");
         w.fs.put(txt, "y", AttrHidden);
-        w.fs.put(w.path("pass.st"), "store");
+        for (const char* key : {"OTHER", "ARMED"}) {
+            w.ctx.globals().lockUSBKeyId = key;
+            ASSERT_TRUE(SavePassword(w.ctx, std::string("pass of ") + key));
+        }
         w.messages.answers = {answer};
         w.during("frmRemindTime", [&](Form& f, FakeView&) { f.click("cmdDeletePass"); });
         ShowRemindTimeDialog(w.ctx);
         EXPECT_EQ(w.messages.boxes(), Log{FakeMessageBoxes::box("L304", "Delete?", MbYesNo | MbIconExclamation)});
-        EXPECT_TRUE(w.fs.has(w.path("pass.st")));
+        EXPECT_EQ(GetPassword(w.ctx, "ARMED"), answer == IdNo ? "pass of ARMED" : "");
+        EXPECT_EQ(GetPassword(w.ctx, "OTHER"), "pass of OTHER");
+        EXPECT_FALSE(w.fs.has(w.path("pass.ini")));
         EXPECT_EQ(w.timerContent(), "24\r\n");
         EXPECT_EQ(w.fs.has(tmp), answer == IdNo);
         EXPECT_EQ(w.fs.has(txt), answer == IdNo);

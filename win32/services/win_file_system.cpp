@@ -40,12 +40,18 @@ bool WinFileSystem::write(const std::string& path, std::string_view data) {
         ok = WriteFile(file, data.data() + done, chunk, &written, nullptr) && written == chunk;
         done += written;
     }
-    ok = FlushFileBuffers(file) && ok;
+    // Not flushed: plain scratch files go through here and must not be forced to the medium.
     return CloseHandle(file) && ok;
 }
 
 bool WinFileSystem::replace(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // Only whole, enciphered files are put in place this way: they reach the medium before
+    // they take the old file's name, so a pulled stick keeps the old or the new one.
+    HANDLE file = CreateFileA(from.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool flushed = FlushFileBuffers(file) != 0;
+    flushed = CloseHandle(file) && flushed;
+    return flushed && MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool WinFileSystem::remove(const std::string& path) {

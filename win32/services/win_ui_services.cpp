@@ -56,7 +56,7 @@ bool WinShell::copySilent(const std::string& from, const std::string& to) {
 std::string WinShell::userStartupFolder() {
     LPITEMIDLIST list = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(FormHostOf().mainWindow(), CSIDL_STARTUP, &list))) return {};
-    char buffer[256] = {};
+    char buffer[MAX_PATH] = {};   // SHGetPathFromIDListA writes up to MAX_PATH characters
     BOOL ok = SHGetPathFromIDListA(list, buffer);
     CoTaskMemFree(list);
     return ok ? std::string(buffer) : std::string();

@@ -77,9 +77,11 @@ void DialogView::setCaption(const std::string& control, const std::string& text)
 
 std::string DialogView::caption(const std::string& control) const {
     if (IsStatusBar(control)) {
-        char buffer[512] = {};
-        SendMessageA(item(control), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer));
-        return buffer;
+        // SB_GETTEXT takes no buffer size: ask for the length first.
+        const auto length = LOWORD(SendMessageA(item(control), SB_GETTEXTLENGTHA, 0, 0));
+        std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
+        SendMessageA(item(control), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer.data()));
+        return buffer.substr(0, buffer.find('\0'));
     }
     if (isMenuItem(control)) {
         char buffer[512] = {};
