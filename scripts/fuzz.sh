@@ -5,6 +5,7 @@
 # added to the target's corpus once mended. Prints the executions per target.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
 seconds=${QV_FUZZ_SECONDS:-60}
 out=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B $out -G Ninja -DQV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1

@@ -9,6 +9,7 @@ PKGS=(
   wine64 xvfb xauth x11-utils imagemagick xdotool
   fonts-wqy-microhei locales
   googletest libgtest-dev libssl-dev
+  clang libclang-rt-14-dev
   groff ghostscript poppler-utils python3-reportlab
 )
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: native unit tests (ASan/UBSan), the string-table
-# and help-document checks, the Windows-side tests and the end-to-end tests under Wine.
+# and help-document checks, the fuzzers (a minute each), the Windows-side tests and the
+# end-to-end tests under Wine.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh || { echo "build failed"; exit 1; }
@@ -19,6 +20,7 @@ run "string tables" python3 tools/check_strings.py
 run "help documents" python3 tools/check_docs.py
 run "application icon" python3 tools/check_icon.py
 run "reproducible release" bash scripts/check_reproducible.sh
+run "fuzzers" bash scripts/fuzz.sh
 
 bin=build/win-x86_64/bin
 prefix=$PWD/build/wine-test/prefix

@@ -80,11 +80,9 @@ std::int16_t ReadLockTimerHours(Context& ctx) {
 int ReadLockTimerDuration(Context& ctx) { return ReadStoredHours(ctx, kLockScreenMaxHours); }
 
 void DeleteLockTimer(Context& ctx) {
-    FileSystem& fs = ctx.services().fs;
-    for (const char* name : {kStoredFile, kPlainFile}) {
-        const std::string path = ctx.programPath(name);
-        if (Exists(fs, path)) ctx.deleteFileSilent(path);
-    }
+    const std::string stored = ctx.programPath(kStoredFile);
+    if (Exists(ctx.services().fs, stored)) ctx.deleteFileSilent(stored);
+    RemovePlainFile(ctx, ctx.programPath(kPlainFile));
 }
 
 DateTime UnlockTimeFor(DateTime now, int hours) { return now + static_cast<DateTime>(hours) * 3600; }

@@ -71,9 +71,10 @@ TEST(LockTimer, WriteStoresOneLineAndDeleteRemovesBothFiles) {
 
     w.fs.setAttributes(w.stored, AttrHidden | AttrReadOnly);
     w.fs.put(w.plain, "3\r\n", AttrHidden);
+    w.secureDelete.calls.clear();
     DeleteLockTimer(w.ctx);
     EXPECT_FALSE(w.fs.has(w.stored));
-    EXPECT_FALSE(w.fs.has(w.plain));
+    EXPECT_EQ(w.secureDelete.calls, Log{w.plain});
     w.fs.log.clear();
     DeleteLockTimer(w.ctx);   // nothing there: nothing attempted
     EXPECT_TRUE(w.fs.log.empty());
