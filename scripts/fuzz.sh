@@ -26,7 +26,7 @@ printf '%s\n' "${targets[@]}" | xargs -P 2 -I{} bash -c 'run_target {}' || true
 
 status=0
 for t in "${targets[@]}"; do
-  runs=$(sed -n 's/^stat::number_executed_units: *//p' "$out/$t.log" | tail -1)
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$out/$t.log" | tail -1)
   if grep -q "^Done [0-9]* runs" "$out/$t.log" && [ -n "$runs" ]; then
     echo "$t: ${runs} executions in ${seconds} s"
   else
