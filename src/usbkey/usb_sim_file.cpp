@@ -59,6 +59,8 @@ UsbSimFile ParseUsbSimFile(std::string_view content) {
 std::string FormatUsbSimFile(const UsbSimFile& file) {
     std::string out;
     if (file.status) out += "status=" + std::to_string(*file.status) + "\r\n";
+    // Without a status line, a first record that reads like one must not be taken for it.
+    else if (!file.records.empty() && ParseUsbSimFile(file.records.front()).status) out += "\r\n";
     for (const std::string& r : file.records) out += r + "\r\n";
     return out;
 }
