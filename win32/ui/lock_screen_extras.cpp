@@ -1,7 +1,8 @@
 // The lock screen's look and its hold on the desktop: a dark backdrop over every monitor,
 // light rounded panels with the padlock, a red notice panel, owner-drawn buttons; the window
-// is put back on top of the topmost band every second and covers the desktop again when the
-// display layout changes. Also the shut-down dialog's list, which offers only its choices.
+// is put back on top of the topmost band every second, with every other window below it, and
+// covers the desktop again when the display layout changes. Also the shut-down dialog's list,
+// which offers only its choices.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -127,7 +128,46 @@ void SetFonts(HWND dialog, std::initializer_list<int> ids, HFONT font) {
     for (int id : ids) SendMessageA(GetDlgItem(dialog, id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
+bool IsTaskManager(HWND window) {
+    char title[64] = {};
+    GetWindowTextA(window, title, sizeof title);
+    return lstrcmpA(title, "Windows Task Manager") == 0 || lstrcmpA(title, "Task Manager") == 0;
+}
+
+bool IsTaskbar(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpiA(name, "Shell_TrayWnd") == 0 || lstrcmpiA(name, "Shell_SecondaryTrayWnd") == 0;
+}
+
+struct PushDown {
+    HWND lock;
+    bool ownToo;   // also this program's windows (not the screen's own dialogs)
+};
+
+// A window that is topmost would share the band with the lock screen and come up above it
+// when clicked or when it raises itself; a Task Manager could end the program. Task Managers
+// are closed, every other topmost window goes below the band. The task bars are hidden apart.
+BOOL CALLBACK PushBelowLock(HWND window, LPARAM param) {
+    const PushDown& p = *reinterpret_cast<const PushDown*>(param);
+    if (window == p.lock || !IsWindowVisible(window) || GetAncestor(window, GA_ROOTOWNER) == p.lock) return TRUE;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (!p.ownToo && process == GetCurrentProcessId()) return TRUE;
+    if (IsTaskManager(window)) PostMessageA(window, WM_CLOSE, 0, 0);
+    if ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) && !IsTaskbar(window))
+        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+void PushOthersBelow(HWND lock, bool ownToo) {
+    PushDown p{lock, ownToo};
+    EnumWindows(PushBelowLock, reinterpret_cast<LPARAM>(&p));
+}
+
 void CALLBACK KeepOnTop(HWND hwnd, UINT, UINT_PTR, DWORD) {
+    // This program's own dialogs over the screen may have other owners: they stay.
+    PushOthersBelow(hwnd, false);
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -138,6 +178,7 @@ void PrepareLock(DialogView& view) {
     SetFonts(hwnd, {IDC_lbDescrip, IDC_lbCurrTime, IDC_lbUnloadTime, IDC_lbRemainTime}, MakeFont(hwnd, FW_NORMAL, 0));
     SetFonts(hwnd, {IDC_cButtonUnlock, IDC_chButtonShutDown}, MakeFont(hwnd, FW_SEMIBOLD, 0));
     SetFonts(hwnd, {IDC_lblCurrentTime, IDC_lblUnlockTime, IDC_lblTimeRemain}, MakeFont(hwnd, FW_SEMIBOLD, 9));
+    PushOthersBelow(hwnd, true);
     SetTimer(hwnd, kKeepOnTopTimer, kKeepOnTopMs, KeepOnTop);
 }
 
@@ -357,6 +398,17 @@ bool LockMessage(DialogView& view, UINT message, WPARAM wParam, LPARAM lParam, I
     case WM_ACTIVATEAPP:
         if (!wParam) KeepOnTop(hwnd, 0, 0, 0);
         return false;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+        // Shut-down, restart or log-off, also from Windows' own Ctrl+Alt+Del screen: what the
+        // lock switched off comes back before the session ends; a cancelled end locks it again.
+        if (auto* lock = dynamic_cast<LockForm*>(&view.form())) {
+            if (message == WM_ENDSESSION && !wParam) lock->sessionGoesOn();
+            else lock->sessionEnding();
+        }
+        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, message == WM_QUERYENDSESSION ? TRUE : 0);
+        result = TRUE;
+        return true;
     case WM_DISPLAYCHANGE:
         // Monitors added, removed or resized: cover the whole desktop again.
         if (auto* lock = dynamic_cast<LockForm*>(&view.form())) lock->layoutScreen();
