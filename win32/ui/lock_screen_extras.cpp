@@ -155,8 +155,10 @@ BOOL CALLBACK PushBelowLock(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &process);
     if (!p.ownToo && process == GetCurrentProcessId()) return TRUE;
     if (IsTaskManager(window)) PostMessageA(window, WM_CLOSE, 0, 0);
+    // Posted to the window's own thread: a hung program must not stall the lock screen.
     if ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) && !IsTaskbar(window))
-        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
     return TRUE;
 }
 
