@@ -1,8 +1,8 @@
 // The lock screen's look and its hold on the desktop: a dark backdrop over every monitor,
 // light rounded panels with the padlock, a red notice panel, owner-drawn buttons; the window
-// is put back on top of the topmost band every second, with every other window below it, and
-// covers the desktop again when the display layout changes. Also the shut-down dialog's list,
-// which offers only its choices.
+// puts the windows that were topmost below it, is put back on top of the topmost band every
+// second and covers the desktop again when the display layout changes. Also the shut-down
+// dialog's list, which offers only its choices.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -140,20 +140,13 @@ bool IsTaskbar(HWND window) {
     return lstrcmpiA(name, "Shell_TrayWnd") == 0 || lstrcmpiA(name, "Shell_SecondaryTrayWnd") == 0;
 }
 
-struct PushDown {
-    HWND lock;
-    bool ownToo;   // also this program's windows (not the screen's own dialogs)
-};
-
-// A window that is topmost would share the band with the lock screen and come up above it
-// when clicked or when it raises itself; a Task Manager could end the program. Task Managers
-// are closed, every other topmost window goes below the band. The task bars are hidden apart.
-BOOL CALLBACK PushBelowLock(HWND window, LPARAM param) {
-    const PushDown& p = *reinterpret_cast<const PushDown*>(param);
-    if (window == p.lock || !IsWindowVisible(window) || GetAncestor(window, GA_ROOTOWNER) == p.lock) return TRUE;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (!p.ownToo && process == GetCurrentProcessId()) return TRUE;
+// A window that was topmost before the lock would share the band with the lock screen and
+// come up above it when clicked or when it raises itself; a Task Manager could end the
+// program. At the lock, Task Managers are closed and every other topmost window goes below the
+// band. The task bars are hidden apart.
+BOOL CALLBACK PushBelowLock(HWND window, LPARAM lockParam) {
+    const HWND lock = reinterpret_cast<HWND>(lockParam);
+    if (window == lock || !IsWindowVisible(window) || GetAncestor(window, GA_ROOTOWNER) == lock) return TRUE;
     if (IsTaskManager(window)) PostMessageA(window, WM_CLOSE, 0, 0);
     // Posted to the window's own thread: a hung program must not stall the lock screen.
     if ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) && !IsTaskbar(window))
@@ -162,14 +155,7 @@ BOOL CALLBACK PushBelowLock(HWND window, LPARAM param) {
     return TRUE;
 }
 
-void PushOthersBelow(HWND lock, bool ownToo) {
-    PushDown p{lock, ownToo};
-    EnumWindows(PushBelowLock, reinterpret_cast<LPARAM>(&p));
-}
-
 void CALLBACK KeepOnTop(HWND hwnd, UINT, UINT_PTR, DWORD) {
-    // This program's own dialogs over the screen may have other owners: they stay.
-    PushOthersBelow(hwnd, false);
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -180,7 +166,7 @@ void PrepareLock(DialogView& view) {
     SetFonts(hwnd, {IDC_lbDescrip, IDC_lbCurrTime, IDC_lbUnloadTime, IDC_lbRemainTime}, MakeFont(hwnd, FW_NORMAL, 0));
     SetFonts(hwnd, {IDC_cButtonUnlock, IDC_chButtonShutDown}, MakeFont(hwnd, FW_SEMIBOLD, 0));
     SetFonts(hwnd, {IDC_lblCurrentTime, IDC_lblUnlockTime, IDC_lblTimeRemain}, MakeFont(hwnd, FW_SEMIBOLD, 9));
-    PushOthersBelow(hwnd, true);
+    EnumWindows(PushBelowLock, reinterpret_cast<LPARAM>(hwnd));
     SetTimer(hwnd, kKeepOnTopTimer, kKeepOnTopMs, KeepOnTop);
 }
 
