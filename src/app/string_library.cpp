@@ -22,8 +22,8 @@ bool StringLibraries::prepareCopy(const std::string& source, const std::string& 
         if (!Exists(fs, folder) && !fs.makeDirectory(folder) && stopOnFailure) return false;
     }
     if (Exists(fs, copy) && !fs.remove(copy) && stopOnFailure) return false;
-    if (!fs.copy(source, copy) && stopOnFailure) return false;
-    return true;
+    // Whatever failed before, the copy counts only when it was made now.
+    return fs.copy(source, copy);
 }
 
 void StringLibraries::loadLanguageLibrary() {
@@ -34,7 +34,9 @@ void StringLibraries::loadLanguageLibrary() {
 
 void StringLibraries::loadLicLibrary() {
     const std::string copy = licCopyPath();
-    prepareCopy(globals_.programFolder + "\\lic" + globals_.languageId + ".dll", copy, false);
+    // Anyone may write to the temporary folder: a copy that is not freshly ours is never
+    // loaded, and the texts stay empty as for a missing library.
+    if (!prepareCopy(globals_.programFolder + "\\lic" + globals_.languageId + ".dll", copy, false)) return;
     licHandle_ = services_.stringLoader.load(copy);
 }
 

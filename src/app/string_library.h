@@ -24,7 +24,7 @@ public:
 
     // Stops at the first failing step, leaving the handle 0.
     void loadLanguageLibrary();
-    // Goes on past every failing step.
+    // Goes on past a failing folder step; loads only a copy made now.
     void loadLicLibrary();
     void freeLanguageLibrary();
     void freeLicLibrary();
@@ -38,6 +38,7 @@ public:
 
 private:
     std::string fetch(StringLibraryLoader::Handle handle, std::uint32_t id);
+    // True when the copy was made now from the source.
     bool prepareCopy(const std::string& source, const std::string& copy, bool stopOnFailure);
 
     Services& services_;

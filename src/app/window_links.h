@@ -37,6 +37,12 @@ public:
     virtual void showWrongKeyNotice() = 0;
     // The task bar off (false) or on (true) through the lock-down library.
     virtual void enableTaskbar(bool on) = 0;
+    // The session is about to end (shut-down, restart, log-off): the task bars, the Task Manager
+    // and the Ctrl+Alt+Del entries come back as at an unlock, while the screen and the lock
+    // record stay, so the lock resumes at the next start. Nothing when the screen is not loaded.
+    virtual void sessionEnding() = 0;
+    // The session did not end after all: switches them off again.
+    virtual void sessionGoesOn() = 0;
 };
 
 // The shell's drive notifications for the main window.

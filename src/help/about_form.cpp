@@ -41,6 +41,20 @@ bool GetKeyValue(Registry& registry, RegRoot root, const std::string& key, const
     return true;
 }
 
+namespace {
+
+// The tool's command line: its full path, quoted, since an unquoted path with spaces would let
+// "C:\Program.exe" start instead. Empty for a path that is not a full one.
+std::string SysInfoCommand(std::string path) {
+    if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
+    const bool drive = path.size() > 3 && path[1] == ':' && path[2] == '\\';
+    const bool share = path.rfind("\\\\", 0) == 0 && path.size() > 2;
+    if ((!drive && !share) || path.find('"') != std::string::npos) return {};
+    return '"' + path + '"';
+}
+
+}  // namespace
+
 void StartSysInfo(Context& ctx) {
     Services& s = ctx.services();
     std::string path;
@@ -53,7 +67,8 @@ void StartSysInfo(Context& ctx) {
             if (info && !info->isDirectory()) path = tool;
         }
     }
-    if (!path.empty() && s.shell.run(path)) return;
+    const std::string command = SysInfoCommand(path);
+    if (!command.empty() && s.shell.run(command)) return;
     ctx.message("System Information Is Unavailable At This Time", kAppTitle, MbOk);
 }
 

@@ -126,13 +126,16 @@ void LockForm::load() {
     engageLockDown();
     EnableWAllTaskbar(false);
     readLockTimer();
-    launcherClosed_ = closeLauncherWindow();
+    closeLauncherWindow();
+    // The key may have come back while messages ran, and the screen is gone.
+    if (!loaded_ || !attached()) return;
     view().setTimer("Timer1", true, kClockIntervalMs);
 }
 
 void LockForm::formUnload() {
     if (!loaded_) return;
     loaded_ = false;
+    sessionEnding_ = false;
     ctx_.globals().lockScreenActive = 0;
     releaseLockDown();
     if (launcherClosed_) restartLauncher();
@@ -208,7 +211,17 @@ void LockForm::engageLockDown() {
     keyboardHook_ = input ? input->installKeyboardHook(win98) : 0;
 }
 
-void LockForm::releaseLockDown() {
+void LockForm::switchFeatures(bool on) {
+    if (!on) {
+        if (IsWin98OrMe(ctx_.globals().osCode)) {
+            EnableW98SpecialKey(false);
+        } else {
+            EnableW2kSpecialKey(false);
+            EnableW2kTaskMgr(false);
+        }
+        EnableWAllTaskbar(false);
+        return;
+    }
     EnableWAllTaskbar(true);
     if (IsWin98OrMe(ctx_.globals().osCode)) {
         EnableW98SpecialKey(true);
@@ -216,6 +229,22 @@ void LockForm::releaseLockDown() {
         EnableW2kSpecialKey(true);
         EnableW2kTaskMgr(true);
     }
+}
+
+void LockForm::sessionEnding() {
+    if (!loaded_ || sessionEnding_) return;
+    sessionEnding_ = true;
+    switchFeatures(true);
+}
+
+void LockForm::sessionGoesOn() {
+    if (!loaded_ || !sessionEnding_) return;
+    sessionEnding_ = false;
+    switchFeatures(false);
+}
+
+void LockForm::releaseLockDown() {
+    switchFeatures(true);
     InputLock* input = ctx_.inputLock();
     if (keyboardHook_ != 0 && input) input->removeKeyboardHook(keyboardHook_);
     keyboardHook_ = 0;
@@ -236,13 +265,15 @@ void LockForm::readLockTimer() {
     showPanel("Picture3", true);
 }
 
-bool LockForm::closeLauncherWindow() {
+void LockForm::closeLauncherWindow() {
     Desktop& desktop = ctx_.services().desktop;
+    launcherClosed_ = false;
     WindowHandle launcher = desktop.findWindow("", kLauncherTitle);
-    if (!launcher) return false;
+    if (!launcher) return;
     desktop.postClose(launcher);
+    // Noted before messages run: an unload among them restarts the launcher.
+    launcherClosed_ = true;
     desktop.doEvents();
-    return true;
 }
 
 void LockForm::restartLauncher() {

@@ -52,6 +52,8 @@ public:
     void unloadScreen() override;
     void showWrongKeyNotice() override;
     void enableTaskbar(bool on) override { EnableWAllTaskbar(on); }
+    void sessionEnding() override;
+    void sessionGoesOn() override;
 
     // Covers the whole desktop again and places the panels; also when the display layout changes.
     void layoutScreen();
@@ -77,8 +79,10 @@ private:
     void applyLockCaptions();
     void engageLockDown();
     void releaseLockDown();
+    // The library features alone, without the keyboard hook.
+    void switchFeatures(bool on);
     void readLockTimer();
-    bool closeLauncherWindow();
+    void closeLauncherWindow();
     void restartLauncher();
     void tick();
     void expire();
@@ -88,6 +92,7 @@ private:
     Context& ctx_;
     DurationReader readDuration_;
     bool loaded_ = false;
+    bool sessionEnding_ = false;
     bool timerActive_ = false;
     DateTime unlockTime_ = 0;
     bool launcherClosed_ = false;

@@ -70,26 +70,35 @@ bool PolicyLock::switchOn(LockDownFeature feature) {
 bool PolicyLock::lock(std::size_t index) {
     const PolicySetting& s = *kPolicies[index].setting;
     bool savedNow = false;
-    if (!registry_.read(kSavedPolicyRoot, kSavedPolicyKey, s.name)) {
+    if (!registry_.read(s.root, kSavedPolicyKey, s.name)) {
         // Without its original safely stored a value is not touched: it could never be put back.
         RegValue saved{kRegBinary, EncodeSavedPolicy(registry_.read(s.root, s.key, s.name))};
-        if (!registry_.write(kSavedPolicyRoot, kSavedPolicyKey, s.name, saved)) return false;
+        if (!registry_.write(s.root, kSavedPolicyKey, s.name, saved)) return false;
         savedNow = true;
     }
     if (registry_.write(s.root, s.key, s.name, kLockedValue)) return true;
     // Nothing changed (no rights for this key): an entry saved just now would only mislead.
-    if (savedNow) registry_.remove(kSavedPolicyRoot, kSavedPolicyKey, s.name);
+    if (savedNow) registry_.remove(s.root, kSavedPolicyKey, s.name);
     return false;
 }
 
 bool PolicyLock::restore(std::size_t index) {
     const PolicySetting& s = *kPolicies[index].setting;
-    std::optional<RegValue> saved = registry_.read(kSavedPolicyRoot, kSavedPolicyKey, s.name);
+    RegRoot savedRoot = s.root;
+    std::optional<RegValue> saved = registry_.read(savedRoot, kSavedPolicyKey, s.name);
+    // Earlier versions kept every original under the user; for a machine-wide value such an
+    // entry may be anyone's words and is not trusted, only taken as a sign of the lock's value.
+    const bool userEntryOfMachineValue = !saved && s.root != kSavedPolicyRoot;
+    if (userEntryOfMachineValue) {
+        savedRoot = kSavedPolicyRoot;
+        saved = registry_.read(savedRoot, kSavedPolicyKey, s.name);
+    }
     if (!saved) return true;
-    std::optional<std::optional<RegValue>> original = DecodeSavedPolicy(*saved);
+    std::optional<std::optional<RegValue>> original =
+        userEntryOfMachineValue ? std::nullopt : DecodeSavedPolicy(*saved);
     bool restored;
     if (!original) {
-        // A damaged entry no longer tells the original. It exists only because the lock set the
+        // A damaged or untrusted entry does not tell the original. It exists only because the lock set the
         // value to 1, and the value's absence is the system's default: remove the lock's value,
         // but leave anything else that is there now.
         std::optional<RegValue> now = registry_.read(s.root, s.key, s.name);
@@ -100,7 +109,7 @@ bool PolicyLock::restore(std::size_t index) {
         restored = registry_.remove(s.root, s.key, s.name);
     }
     if (!restored) return false;
-    return registry_.remove(kSavedPolicyRoot, kSavedPolicyKey, s.name);
+    return registry_.remove(savedRoot, kSavedPolicyKey, s.name);
 }
 
 }  // namespace qv

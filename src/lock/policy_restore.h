@@ -2,10 +2,12 @@
 // and how they are put back afterwards.
 //
 // Switching a feature off saves each value's original (whether it existed, its type and
-// data) under HKCU\Software\Vantrel\Quorvel\LockDownSaved before setting it to 1. The saved
-// entry survives a crash: switching on restores the original and deletes the entry, so the
-// start-up call that switches the Task Manager on also repairs an interrupted lock. Without
-// a saved entry nothing is changed, so an administrator's own policy is never removed.
+// data) under Software\Vantrel\Quorvel\LockDownSaved of the value's own root before setting
+// it to 1: a machine-wide value's original is machine-wide too, out of reach of one user, who
+// could otherwise name what the elevated program writes there. The saved entry survives a
+// crash: switching on restores the original and deletes the entry, so the start-up call that
+// switches the Task Manager on also repairs an interrupted lock. Without a saved entry nothing
+// is changed, so an administrator's own policy is never removed.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +32,8 @@ public:
 constexpr std::uint32_t kRegBinary = 3;
 constexpr std::uint32_t kRegDword = 4;
 
-// Where the originals are kept while a feature is off.
+// Where this user's notes are kept while a feature is off, and the key of the originals under
+// each value's own root.
 inline constexpr RegRoot kSavedPolicyRoot = RegRoot::CurrentUser;
 inline constexpr const char* kSavedPolicyKey = "Software\\Vantrel\\Quorvel\\LockDownSaved";
 

@@ -41,6 +41,10 @@ void ShutDownForm::shutDown() {
     const std::string choice = Trim(v.text("Combo1"));
     SystemPower* power = ctx_.systemPower();
     const bool win98 = IsWin98OrMe(ctx_.globals().osCode);
+    LockScreenControl* lock = ctx_.lockScreen();
+    // The shut-down on NT tells no program before the power goes: whatever the lock switched
+    // off must be back on first, or it stays off for the next session.
+    if (lock && power) lock->sessionEnding();
     bool accepted = false;
     if (power) {
         if (choice == kRestart) accepted = power->restart();
@@ -48,10 +52,11 @@ void ShutDownForm::shutDown() {
         else if (win98) accepted = power->exitWindows98();
         else accepted = power->shutdownNt();
     }
+    if (lock && power && !accepted) lock->sessionGoesOn();
     // Windows 98 and Me wait for the program's windows to close before they go down. When
     // the system refused, the lock stays: closing the screen then would unlock the computer.
     if (!win98 || !accepted) return;
-    if (LockScreenControl* lock = ctx_.lockScreen()) lock->unload();
+    if (lock) lock->unload();
     if (MainWindow* main = ctx_.mainWindow()) main->unloadMainWindow();
 }
 

@@ -216,7 +216,9 @@ TEST_F(Lock, KilledWhileLockedComesBackLockedAndTheKeyEndsBoth) {
     again.start();
     HWND screen = DialogWith(again, IDC_cButtonUnlock);
     ASSERT_NE(screen, nullptr);
-    HWND main = again.findWindow("QuorvelMainWindow");
+    // The screen opens from the main window's load, so it shows a moment before the main window.
+    HWND main = nullptr;
+    WaitFor([&] { return (main = again.findWindow("QuorvelMainWindow")) != nullptr; });
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(ControlEnabled(main, IDC_cmdUnlock));
     simulate("plug-key");

@@ -530,6 +530,8 @@ public:
     void unload() override { calls.push_back("unload"), loaded = false; }
     void showWrongKeyNotice() override { calls.push_back("wrongKey"); }
     void enableTaskbar(bool on) override { calls.push_back(on ? "taskbar 1" : "taskbar 0"); }
+    void sessionEnding() override { calls.push_back("sessionEnding"); }
+    void sessionGoesOn() override { calls.push_back("sessionGoesOn"); }
 };
 
 class FakeDriveNotifications : public DriveNotifications {

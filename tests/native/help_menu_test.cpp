@@ -103,18 +103,27 @@ TEST(AboutBox, GetKeyValueFailsForMissingOrOversizedValues) {
 TEST(AboutBox, SystemInformationFromEitherPlaceOrUnavailable) {
     const std::string folder = "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo";
     const std::string place1 = "C:\\msinfo\\msinfo32.exe", place2 = folder + "\\MSINFO32.EXE";
-    struct Case { const char* what; bool place1, place2, toolExists, runWorks; std::string ran; } cases[] = {
-        {"place 1", true, true, true, true, place1},
-        {"place 1 names a missing file", true, true, true, false, place1},
-        {"place 2", false, true, true, true, place2},
-        {"place 2 without the tool", false, true, false, true, ""},   // "": nothing started
-        {"place 2, tool will not start", false, true, true, false, place2},
-        {"neither", false, false, true, true, ""},
+    // Started by its full path, quoted: unquoted, "C:\Program.exe" would run first.
+    const std::string quoted1 = '"' + place1 + '"', quoted2 = '"' + place2 + '"';
+    struct Case {
+        const char* what;
+        std::string place1;
+        bool place2, toolExists, runWorks;
+        std::string ran;
+    } cases[] = {
+        {"place 1", place1, true, true, true, quoted1},
+        {"place 1 already quoted", quoted1, true, true, true, quoted1},
+        {"place 1 not a full path", "msinfo32.exe", true, true, true, ""},   // "": nothing started
+        {"place 1 names a missing file", place1, true, true, false, quoted1},
+        {"place 2", "", true, true, true, quoted2},
+        {"place 2 without the tool", "", true, false, true, ""},
+        {"place 2, tool will not start", "", true, true, false, quoted2},
+        {"neither", "", false, true, true, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         HelpWorld w;
-        if (c.place1) w.setReg(kSysInfoKey, "PATH", place1 + '\0');
+        if (!c.place1.empty()) w.setReg(kSysInfoKey, "PATH", c.place1 + '\0');
         if (c.place2) w.setReg("SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", folder);
         if (c.toolExists) w.fs.put(place2, "MZ", AttrHidden);
         w.shell.runResult = c.runWorks;

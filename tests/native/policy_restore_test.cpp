@@ -146,6 +146,25 @@ TEST(PolicyRestore, ValuesThatCannotBeWrittenOrSaved) {
     EXPECT_EQ(failing.savedCount(), 0u);
 }
 
+TEST(PolicyRestore, MachineWideOriginalIsKeptMachineWideAndAUsersEntryForItIsNotTrusted) {
+    FakePolicyRegistry reg;
+    reg.put(qv::kHideFastUserSwitching, Dword(0));
+    qv::PolicyLock lock(reg);
+    lock.switchOff(kKeys);
+    EXPECT_TRUE(reg.read(RegRoot::LocalMachine, qv::kSavedPolicyKey, "HideFastUserSwitching"));
+    EXPECT_FALSE(reg.read(RegRoot::CurrentUser, qv::kSavedPolicyKey, "HideFastUserSwitching"));
+    EXPECT_TRUE(lock.switchOn(kKeys));
+    EXPECT_EQ(reg.policies(), (Texts{Absent, Absent, Zero}));
+
+    FakePolicyRegistry planted;   // a user's entry naming an original of its own choice
+    planted.values[{RegRoot::CurrentUser, qv::kSavedPolicyKey, "HideFastUserSwitching"}] =
+        RegValue{qv::kRegBinary, qv::EncodeSavedPolicy(Dword(7))};
+    planted.put(qv::kHideFastUserSwitching, Dword(1));
+    EXPECT_TRUE(qv::PolicyLock(planted).switchOn(kTaskMgr));
+    EXPECT_EQ(planted.policies()[2], Absent);
+    EXPECT_EQ(planted.savedCount(), 0u);
+}
+
 TEST(PolicyRestore, DamagedSavedEntriesRemoveOnlyTheLocksOwnValue) {
     for (const std::string& data : {std::string(), std::string("\x02", 1), std::string("\x01\x04\x00", 3),
                                     std::string("\x00\x01", 2)}) {

@@ -35,14 +35,16 @@ TEST(ShutDownDialog, OpensTopmostWithShutDownChosenAndCancelChangesNothing) {
                 w.lockDown.calls.empty());
 }
 
-TEST(ShutDownDialog, OkCallsThePowerFunctionOfTheChoice) {
-    // Windows 98 and Me wait for the program's windows to close, unless the system refuses: then the lock stays.
+TEST(ShutDownDialog, OkRestoresWhatTheLockSwitchedOffThenCallsThePowerFunctionOfTheChoice) {
+    // Windows 98 and Me wait for the program's windows to close, unless the system refuses: then the lock stays
+    // and switches off again what it had given back.
     struct Case { std::int16_t osCode; const char *choice, *call; bool closesWindows, refused = false; };
     const Case cases[] = {
         {-1, "Shut down", "shutdownNt", false}, {-1, "Restart", "restart", false}, {-1, "Log off", "logOff", false},
         {2, "Shut down", "shutdownNt", false},  {3, "Shut down", "exitWindows98", true},
         {4, "Shut down", "exitWindows98", true}, {3, "Restart", "restart", true},   {4, "Log off", "logOff", true},
-        {3, "Shut down", "exitWindows98", false, true},
+        {3, "Shut down", "exitWindows98", false, true}, {-1, "Shut down", "shutdownNt", false, true},
+        {-1, "Log off", "logOff", false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.osCode) + " " + c.choice + (c.refused ? " refused" : ""));
@@ -55,14 +57,18 @@ TEST(ShutDownDialog, OkCallsThePowerFunctionOfTheChoice) {
                 const bool buttons = v.isVisible("cmdOk") || v.isVisible("cmdCancel");
                 atCall = std::to_string(w.desktop.doEventsCalls) + " " + v.caption("lbShutDown");
                 if (buttons) atCall += " buttons";
+                for (const std::string& call : w.lockScreen.calls) atCall += ", " + call;
             };
             v.setText("Combo1", c.choice);
             w.form.click("cmdOk");
             EXPECT_TRUE(v.isOpen()) << "the dialog itself stays until the system goes down";
         });
         EXPECT_EQ(w.power.calls, (Log{c.call}));
-        EXPECT_EQ(atCall, "2 Your computer is shutting down ...");
-        EXPECT_EQ(w.lockScreen.calls, c.closesWindows ? Log{"unload"} : Log{});
+        EXPECT_EQ(atCall, "2 Your computer is shutting down ..., sessionEnding");
+        Log lockCalls{"sessionEnding"};
+        if (c.refused) lockCalls.push_back("sessionGoesOn");
+        if (c.closesWindows) lockCalls.push_back("unload");
+        EXPECT_EQ(w.lockScreen.calls, lockCalls);
         EXPECT_EQ(w.mainWindow.calls, c.closesWindows ? Log{"unload"} : Log{});
     }
 }

@@ -2,6 +2,7 @@
 // show its panels, and open the shut-down dialog above itself.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -103,9 +104,30 @@ protected:
     }
 };
 
+HWND TopmostWindow(const char* title) {
+    HWND window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", title, WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return window;
+}
+
+// The key comes back while the screen loads: the launcher's close lets messages run, and one
+// of them unloads the screen.
+LockScreenControl* g_returningKeyUnloads = nullptr;
+LRESULT CALLBACK LauncherClosing(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_CLOSE && g_returningKeyUnloads) {
+        g_returningKeyUnloads->unload();
+        return 0;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 TEST_F(LockScreenView, CoversTheWholeDesktopOnTopWithTheMainPanelOnly) {
+    HWND before = TopmostWindow("on top before the lock");
     HWND hwnd = openScreen();
     ASSERT_TRUE(hwnd);
+    EXPECT_FALSE(GetWindowLongA(before, GWL_EXSTYLE) & WS_EX_TOPMOST) << "it would rise above the lock when clicked";
+    DestroyWindow(before);
     EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_FALSE(GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION);
     RECT r{}, panel{}, button{};
@@ -125,9 +147,7 @@ TEST_F(LockScreenView, CoversTheWholeDesktopOnTopWithTheMainPanelOnly) {
     EXPECT_EQ(ctx.globals().lockScreenActive, -1);
 
     // Another topmost window rising above it is pushed below again.
-    HWND other = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "rival", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100,
-                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    SetWindowPos(other, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    HWND other = TopmostWindow("rival");
     EXPECT_TRUE(PumpUntil([&] { return Above(hwnd, other); }));
     DestroyWindow(other);
 
@@ -145,6 +165,37 @@ TEST_F(LockScreenView, CoversTheWholeDesktopOnTopWithTheMainPanelOnly) {
     EXPECT_FALSE(form.isLoaded());
     EXPECT_EQ(w.lockDown.calls, (std::vector<std::string>{"LockWAllTaskbar -1", "LockW2kSpecialKey -1",
                                                           "LockW2kTaskManager -1", "unhook 77", "releaseShift"}));
+}
+
+TEST_F(LockScreenView, EndingSessionGivesBackWhatTheLockSwitchedOffAndACancelledEndTakesItAgain) {
+    HWND hwnd = openScreen();
+    ASSERT_TRUE(hwnd);
+    const std::vector<std::string> on{"LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1"},
+        off{"LockW2kSpecialKey 0", "LockW2kTaskManager 0", "LockWAllTaskbar 0"};
+    w.lockDown.calls.clear();
+    EXPECT_TRUE(SendMessageA(hwnd, WM_QUERYENDSESSION, 0, 0));
+    EXPECT_EQ(w.lockDown.calls, on);
+    SendMessageA(hwnd, WM_ENDSESSION, FALSE, 0);
+    w.lockDown.calls.clear();
+    SendMessageA(hwnd, WM_QUERYENDSESSION, 0, 0);
+    SendMessageA(hwnd, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(w.lockDown.calls, on) << "once, after the cancelled end took them off again";
+    EXPECT_TRUE(form.isLoaded() && IsWindow(hwnd)) << "the lock itself stays for the next start";
+}
+
+TEST_F(LockScreenView, KeyReturningWhileTheScreenLoadsEndsItCleanly) {
+    HWND launcher = CreateWindowExA(0, "STATIC", LockForm::kLauncherTitle, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+    SetWindowSubclass(launcher, LauncherClosing, 1, 0);
+    g_returningKeyUnloads = &form;
+    form.open();
+    Pump(200);
+    g_returningKeyUnloads = nullptr;
+    DestroyWindow(launcher);
+    EXPECT_FALSE(form.isLoaded());
+    EXPECT_EQ(ctx.globals().lockScreenActive, 0);
+    ASSERT_FALSE(w.lockDown.calls.empty());
+    EXPECT_EQ(w.lockDown.calls.back(), "releaseShift");
 }
 
 TEST_F(LockScreenView, TimedLockShowsTheTimerPanelAndTheWrongKeyNotice) {

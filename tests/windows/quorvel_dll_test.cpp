@@ -39,7 +39,7 @@ const PolicyPlace kLockWorkstation{HKEY_CURRENT_USER, kSystemKey, "DisableLockWo
 const PolicyPlace kSavedTaskMgr{HKEY_CURRENT_USER, kSavedKey, "DisableTaskMgr"};
 const PolicyPlace kWatched[] = {kTaskMgr, kNoLogoff, kFastUserSwitching, kLockWorkstation, kSavedTaskMgr,
                                 {HKEY_CURRENT_USER, kSavedKey, "NoLogoff"},
-                                {HKEY_CURRENT_USER, kSavedKey, "HideFastUserSwitching"},
+                                {HKEY_LOCAL_MACHINE, kSavedKey, "HideFastUserSwitching"},
                                 {HKEY_CURRENT_USER, kSavedKey, "HiddenWindows"}};
 
 RawValue Read(const PolicyPlace& p) {
@@ -260,6 +260,64 @@ LRESULT CALLBACK LowLevelSpy(int code, WPARAM message, LPARAM data) {
 LRESULT CALLBACK ThreadSpy(int code, WPARAM key, LPARAM data) {
     if (code == HC_ACTION) g_spySeen.push_back(static_cast<DWORD>(key));
     return CallNextHookEx(nullptr, code, key, data);
+}
+
+// A spy on a thread of its own, installed after the blocking hook: it hands each key on and
+// notes what the blocking hook decided.
+struct DecisionSpy {
+    static inline LRESULT decision = 0;
+    static inline HANDLE decided = nullptr;
+    static LRESULT CALLBACK Proc(int code, WPARAM message, LPARAM data) {
+        LRESULT result = CallNextHookEx(nullptr, code, message, data);
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
+        if (code == HC_ACTION && message == WM_KEYDOWN && key->vkCode == 'D') {
+            decision = result;
+            SetEvent(decided);
+        }
+        return result;
+    }
+    static DWORD WINAPI Run(void* ready) {
+        HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, Proc, GetModuleHandleA(nullptr), 0);
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        SetEvent(static_cast<HANDLE>(ready));
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        UnhookWindowsHookEx(hook);
+        return 0;
+    }
+    static DWORD WINAPI TypeD(void*) {
+        Type('D');
+        return 0;
+    }
+};
+
+// Waits for a thread while this one runs its messages again.
+void Join(HANDLE thread) {
+    MSG msg;
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    CloseHandle(thread);
+}
+
+TEST(WinInputLock, KeysAreDecidedWhileTheProgramsThreadIsBusy) {
+    qv::win::WinInputLock input;
+    std::uintptr_t hook = input.installKeyboardHook(false);
+    ASSERT_NE(hook, 0u);
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DecisionSpy::decided = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD spyId = 0;
+    HANDLE spy = CreateThread(nullptr, 0, DecisionSpy::Run, ready, 0, &spyId);
+    WaitForSingleObject(ready, INFINITE);
+    HANDLE typist = CreateThread(nullptr, 0, DecisionSpy::TypeD, nullptr, 0, nullptr);
+    // This thread runs no message meanwhile, as during a USB enumeration; the bound only ends
+    // a failing run.
+    const bool decided = WaitForSingleObject(DecisionSpy::decided, 10000) == WAIT_OBJECT_0;
+    input.removeKeyboardHook(hook);
+    Join(typist);
+    PostThreadMessageA(spyId, WM_QUIT, 0, 0);
+    Join(spy);
+    for (HANDLE h : {ready, DecisionSpy::decided}) CloseHandle(h);
+    EXPECT_TRUE(decided && DecisionSpy::decision != 0) << "the key was not swallowed";
 }
 
 TEST(WinInputLock, BlockingHookSwallowsEveryKeyUntilRemovedAndShiftIsReleased) {

@@ -6,9 +6,35 @@ namespace qv::win {
 
 namespace {
 
-// Loads a library once; later calls reuse the handle (0 while it cannot be loaded).
+// SetDefaultDllDirectories exists from Windows 8 (and 7 with its update); where it does, the
+// LOAD_LIBRARY_SEARCH_* flags are understood too.
+using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+SetDefaultDllDirectoriesFn SetDefaultDllDirectoriesProc() {
+    static const auto fn = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    return fn;
+}
+
+// The folder of the running program, with its trailing backslash.
+std::string ProgramFolder() {
+    char buffer[MAX_PATH * 2] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer) return {};
+    std::string path(buffer, length);
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+// Loads a library of the program folder once, by its full path; later calls reuse the handle
+// (0 while it cannot be loaded). Its own imports come from its folder and the system folder.
 HMODULE Load(HMODULE& module, const char* name) {
-    if (!module) module = LoadLibraryA(name);
+    if (module) return module;
+    const std::string folder = ProgramFolder();
+    if (folder.empty()) return nullptr;
+    const std::string path = folder + name;
+    const DWORD flags = SetDefaultDllDirectoriesProc()
+                            ? DWORD{LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32}
+                            : DWORD{LOAD_WITH_ALTERED_SEARCH_PATH};
+    module = LoadLibraryExA(path.c_str(), nullptr, flags);
     return module;
 }
 
@@ -18,6 +44,24 @@ Fn Proc(HMODULE module, const char* name) {
 }
 
 }  // namespace
+
+void LimitLibrarySearch() {
+    // The current folder may be anyone's: it leaves the search (Windows XP SP1 and later).
+    using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto setDllDirectory =
+        reinterpret_cast<SetDllDirectoryFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
+    if (setDllDirectory) setDllDirectory("");
+    // Where the system allows it, libraries loaded by name come from the system folder only.
+    if (auto fn = SetDefaultDllDirectoriesProc()) fn(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+std::string SystemLibraryPath(const char* name) {
+    char folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryA(folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder) return name;
+    return std::string(folder, length) + "\\" + name;
+}
 
 void WinLockDownLibrary::call(const char* operation, std::int32_t flag) {
     using Fn = LONG(WINAPI*)(LONG);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "lock/input_lock.h"
 #include "lock/system_power.h"
 
@@ -14,11 +16,26 @@ LRESULT CALLBACK BlockKeyboardProc(int code, WPARAM message, LPARAM data);
 // Injects one key-down or key-up of `virtualKey`; the number of events the system accepted.
 UINT SendKey(WORD virtualKey, bool down);
 
+// The desktop-wide hook runs on a thread of its own that does nothing else: the system drops
+// a low-level hook whose thread is slow to answer, and the user-interface thread may be busy
+// (a USB device enumeration) at any time.
 class WinInputLock : public InputLock {
 public:
+    WinInputLock() = default;
+    WinInputLock(const WinInputLock&) = delete;
+    WinInputLock& operator=(const WinInputLock&) = delete;
+    ~WinInputLock() override;
+
     std::uintptr_t installKeyboardHook(bool perThread) override;
     void removeKeyboardHook(std::uintptr_t hook) override;
     void releaseShiftKey() override;
+
+private:
+    struct HookThread {
+        HANDLE thread;
+        DWORD id;
+    };
+    std::map<std::uintptr_t, HookThread> hookThreads_;
 };
 
 class WinSystemPower : public SystemPower {

@@ -14,6 +14,13 @@ namespace qv::win {
 // The system's text for an error number, without its line break; empty for 0.
 std::string ErrorText(DWORD error);
 
+// Keeps planted libraries out: the current folder leaves the library search and, where the
+// system allows it, libraries named without a path come from the system folder only. Called
+// first thing at start. Old systems without these calls still start.
+void LimitLibrarySearch();
+// The full path of a library of the system folder.
+std::string SystemLibraryPath(const char* name);
+
 class WinFileSystem : public FileSystem {
 public:
     std::optional<FileInfo> stat(const std::string& path) const override;
@@ -93,7 +100,7 @@ public:
     std::optional<std::string> customResource(int id) override;
 };
 
-// The outside libraries, loaded by name from the program folder when first needed.
+// The outside libraries, loaded by their full path in the program folder when first needed.
 class WinLockDownLibrary : public LockDownLibrary {
 public:
     void lockW2kSpecialKey(std::int32_t flag) override { call("LockW2kSpecialKey", flag); }

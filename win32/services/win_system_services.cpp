@@ -94,7 +94,7 @@ OsVersionInfo WinSystemInfo::version() {
 }
 
 bool WinSystemInfo::isNTAdmin() {
-    HMODULE advpack = LoadLibraryA("advpack.dll");
+    HMODULE advpack = LoadLibraryA(SystemLibraryPath("advpack.dll").c_str());
     if (!advpack) return false;
     using IsNTAdminFn = BOOL(WINAPI*)(DWORD, DWORD*);
     auto fn = reinterpret_cast<IsNTAdminFn>(reinterpret_cast<void*>(GetProcAddress(advpack, "IsNTAdmin")));
@@ -116,7 +116,12 @@ std::string WinSystemInfo::executablePath() {
 }
 
 StringLibraryLoader::Handle WinStringLoader::load(const std::string& path) {
-    return reinterpret_cast<Handle>(LoadLibraryA(path.c_str()));
+    // Only the string tables are wanted: mapped as data, no code of the file ever runs, even
+    // when someone else put it there. Systems before Vista know only the data-file flag.
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module && GetLastError() == ERROR_INVALID_PARAMETER)
+        module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return reinterpret_cast<Handle>(module);
 }
 
 bool WinStringLoader::free(Handle handle) { return handle && FreeLibrary(reinterpret_cast<HMODULE>(handle)); }

@@ -1,7 +1,8 @@
 // The lock screen's look and its hold on the desktop: a dark backdrop over every monitor,
 // light rounded panels with the padlock, a red notice panel, owner-drawn buttons; the window
-// is put back on top of the topmost band every second and covers the desktop again when the
-// display layout changes. Also the shut-down dialog's list, which offers only its choices.
+// puts the windows that were topmost below it, is put back on top of the topmost band every
+// second and covers the desktop again when the display layout changes. Also the shut-down
+// dialog's list, which offers only its choices.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -127,6 +128,33 @@ void SetFonts(HWND dialog, std::initializer_list<int> ids, HFONT font) {
     for (int id : ids) SendMessageA(GetDlgItem(dialog, id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
+bool IsTaskManager(HWND window) {
+    char title[64] = {};
+    GetWindowTextA(window, title, sizeof title);
+    return lstrcmpA(title, "Windows Task Manager") == 0 || lstrcmpA(title, "Task Manager") == 0;
+}
+
+bool IsTaskbar(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpiA(name, "Shell_TrayWnd") == 0 || lstrcmpiA(name, "Shell_SecondaryTrayWnd") == 0;
+}
+
+// A window that was topmost before the lock would share the band with the lock screen and
+// come up above it when clicked or when it raises itself; a Task Manager could end the
+// program. At the lock, Task Managers are closed and every other topmost window goes below the
+// band. The task bars are hidden apart.
+BOOL CALLBACK PushBelowLock(HWND window, LPARAM lockParam) {
+    const HWND lock = reinterpret_cast<HWND>(lockParam);
+    if (window == lock || !IsWindowVisible(window) || GetAncestor(window, GA_ROOTOWNER) == lock) return TRUE;
+    if (IsTaskManager(window)) PostMessageA(window, WM_CLOSE, 0, 0);
+    // Posted to the window's own thread: a hung program must not stall the lock screen.
+    if ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) && !IsTaskbar(window))
+        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+    return TRUE;
+}
+
 void CALLBACK KeepOnTop(HWND hwnd, UINT, UINT_PTR, DWORD) {
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -138,6 +166,7 @@ void PrepareLock(DialogView& view) {
     SetFonts(hwnd, {IDC_lbDescrip, IDC_lbCurrTime, IDC_lbUnloadTime, IDC_lbRemainTime}, MakeFont(hwnd, FW_NORMAL, 0));
     SetFonts(hwnd, {IDC_cButtonUnlock, IDC_chButtonShutDown}, MakeFont(hwnd, FW_SEMIBOLD, 0));
     SetFonts(hwnd, {IDC_lblCurrentTime, IDC_lblUnlockTime, IDC_lblTimeRemain}, MakeFont(hwnd, FW_SEMIBOLD, 9));
+    EnumWindows(PushBelowLock, reinterpret_cast<LPARAM>(hwnd));
     SetTimer(hwnd, kKeepOnTopTimer, kKeepOnTopMs, KeepOnTop);
 }
 
@@ -357,6 +386,17 @@ bool LockMessage(DialogView& view, UINT message, WPARAM wParam, LPARAM lParam, I
     case WM_ACTIVATEAPP:
         if (!wParam) KeepOnTop(hwnd, 0, 0, 0);
         return false;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+        // Shut-down, restart or log-off, also from Windows' own Ctrl+Alt+Del screen: what the
+        // lock switched off comes back before the session ends; a cancelled end locks it again.
+        if (auto* lock = dynamic_cast<LockForm*>(&view.form())) {
+            if (message == WM_ENDSESSION && !wParam) lock->sessionGoesOn();
+            else lock->sessionEnding();
+        }
+        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, message == WM_QUERYENDSESSION ? TRUE : 0);
+        result = TRUE;
+        return true;
     case WM_DISPLAYCHANGE:
         // Monitors added, removed or resized: cover the whole desktop again.
         if (auto* lock = dynamic_cast<LockForm*>(&view.form())) lock->layoutScreen();
