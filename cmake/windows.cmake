@@ -93,6 +93,11 @@ foreach(dir win32 dlls/quorveldll dlls/kvusbserial dlls/securedel lang docs tool
   endif()
 endforeach()
 
+# The shipped images that carry the C++ runtime end a terminate quietly (see the file).
+foreach(target quorvel QuorvelDll KvUSBSerial)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/win32/quiet_terminate.cpp)
+endforeach()
+
 # The release: dist/quorvel-lite-<version>-<arch>.zip holding Program/quorvel/ exactly as it
 # goes on the stick, made from the list of shipped files (never from the folder, which may
 # hold leftovers), in a fixed order with fixed times and attributes.
