@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -122,26 +123,42 @@ bool RecordOnDisk() {
 }
 
 // A task bar for the lock-down library to hide and show: Wine has none of its own in view.
+// It lives on a thread of its own, so the program's calls on it never wait for the measuring
+// thread, and it is shown without activation, so Wine does not hand it to a window manager
+// (whose absence under Xvfb costs every hide two seconds).
 class Taskbar {
 public:
-    Taskbar() {
+    Taskbar() : thread_([this] { run(); }) {
+        while (!ready_) Sleep(1);
+    }
+    ~Taskbar() {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+    }
+    bool visible() const { return IsWindowVisible(hwnd_) != 0; }
+
+private:
+    void run() {
+        threadId_ = GetCurrentThreadId();
         WNDCLASSA wc{};
         wc.lpfnWndProc = DefWindowProcA;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "Shell_TrayWnd";
         RegisterClassA(&wc);
-        hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 30, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
-    }
-    ~Taskbar() { DestroyWindow(hwnd_); }
-    bool visible() const {
+        hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 200, 30,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        return IsWindowVisible(hwnd_) != 0;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);   // the thread's queue exists before anyone posts
+        ready_ = true;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        DestroyWindow(hwnd_);
     }
 
-private:
     HWND hwnd_ = nullptr;
+    DWORD threadId_ = 0;
+    std::atomic<bool> ready_{false};
+    std::thread thread_;
 };
 
 struct Cycle {
