@@ -197,7 +197,7 @@ TEST(LockScreen, ShutDownDialogFlagsHoldOnlyWhileItIsOpenAndExpiryClosesItFirst)
         SCOPED_TRACE(expire ? "expiry" : "cancel");
         LockWorld w;
         w.hours = 1;
-        w.form.open();
+        w.open();
         bool dialogClosed = false;
         w.forms.scripts["frmShutDown"] = [&](Form& dialog) {
             EXPECT_EQ(w.ctx.globals().shutDownDialogOpen, -1);
