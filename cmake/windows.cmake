@@ -87,10 +87,15 @@ add_library(qv_gtest_main STATIC ${QV_GTEST_SRC}/src/gtest_main.cc)
 target_include_directories(qv_gtest_main SYSTEM PRIVATE ${QV_GTEST_SRC}/include)
 target_link_libraries(qv_gtest_main PUBLIC qv_gtest)
 
-foreach(dir win32 dlls/quorveldll dlls/kvusbserial dlls/securedel lang docs tools/keysim tests/windows tests/e2e)
+foreach(dir win32 dlls/quorveldll dlls/kvusbserial dlls/securedel lang docs tools/keysim tools/bench tests/windows tests/e2e)
   if(EXISTS "${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt")
     add_subdirectory(${dir})
   endif()
+endforeach()
+
+# The shipped images that carry the C++ runtime end a terminate quietly (see the file).
+foreach(target quorvel QuorvelDll KvUSBSerial)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/win32/quiet_terminate.cpp)
 endforeach()
 
 # The release: dist/quorvel-lite-<version>-<arch>.zip holding Program/quorvel/ exactly as it

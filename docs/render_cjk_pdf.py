@@ -155,7 +155,9 @@ def load_fonts(path):
         raise SourceError(f"font {path} not found; install fonts-wqy-microhei (scripts/install-deps.sh)")
     fonts = {}
     for name, index in ((SANS, SANS_INDEX), (MONO, MONO_INDEX)):
-        fonts[name] = TTFont(name, path, subfontIndex=index)
+        # Only the characters a document uses are embedded: without asciiReadable every subset
+        # would also carry all of ASCII.
+        fonts[name] = TTFont(name, path, subfontIndex=index, asciiReadable=False)
         pdfmetrics.registerFont(fonts[name])
     return fonts
 

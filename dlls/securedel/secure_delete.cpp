@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <vector>
 
 namespace {
 
@@ -20,12 +19,12 @@ public:
                  GetCurrentProcessId() ^ reinterpret_cast<std::uintptr_t>(this);
         if (state_ == 0) state_ = 0x9E3779B97F4A7C15ull;
     }
-    void fill(std::vector<unsigned char>& buffer) {
-        for (unsigned char& b : buffer) {
+    void fill(unsigned char* buffer, DWORD size) {
+        for (DWORD i = 0; i < size; ++i) {
             state_ ^= state_ >> 12;
             state_ ^= state_ << 25;
             state_ ^= state_ >> 27;
-            b = static_cast<unsigned char>((state_ * 0x2545F4914F6CDD1Dull) >> 56);
+            buffer[i] = static_cast<unsigned char>((state_ * 0x2545F4914F6CDD1Dull) >> 56);
         }
     }
 
@@ -37,16 +36,21 @@ private:
 bool OverwritePass(HANDLE file, std::uint64_t size, bool random) {
     LARGE_INTEGER start{};
     if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return false;
-    std::vector<unsigned char> buffer(kChunk, 0);
+    // From the process heap, not the C++ runtime: the library carries none, and a failed
+    // allocation is an ordinary failure here, never an exception into the caller.
+    auto* buffer = static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, kChunk));
+    if (!buffer) return false;
     ByteNoise noise;
-    for (std::uint64_t left = size; left > 0;) {
+    bool ok = true;
+    for (std::uint64_t left = size; ok && left > 0;) {
         DWORD part = left < kChunk ? static_cast<DWORD>(left) : kChunk;
-        if (random) noise.fill(buffer);
+        if (random) noise.fill(buffer, part);
         DWORD written = 0;
-        if (!WriteFile(file, buffer.data(), part, &written, nullptr) || written != part) return false;
+        ok = WriteFile(file, buffer, part, &written, nullptr) && written == part;
         left -= part;
     }
-    return FlushFileBuffers(file) != 0;
+    HeapFree(GetProcessHeap(), 0, buffer);
+    return ok && FlushFileBuffers(file) != 0;
 }
 
 // Overwrites the contents in place. A file with further hard links keeps its contents:

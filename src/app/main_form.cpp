@@ -137,7 +137,7 @@ void MainForm::resumeRecordedLock() {
         return;
     }
     g.deviceCountSeen = static_cast<std::int16_t>(g.usbDevices.upperBound());
-    if (LockScreenControl* lockScreen = ctx_.lockScreen()) lockScreen->open();
+    if (LockScreenControl* lockScreen = ctx_.lockScreen()) lockScreen->open({});
     view().setTimer("Timer1", true, 1000);
     g.lockResumedAtStartup = true;
 }

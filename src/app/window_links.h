@@ -2,6 +2,7 @@
 // the dialogs reach them through the Context, so each window's behaviour is testable alone.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace qv {
@@ -27,8 +28,9 @@ class LockScreenControl {
 public:
     virtual ~LockScreenControl() = default;
     virtual bool isLoaded() const = 0;
-    // Shows the lock screen without waiting.
-    virtual void open() = 0;
+    // Shows the lock screen without waiting. `afterCovered` (may be empty) runs once the screen
+    // is up, with the rest of the lock's opening.
+    virtual void open(std::function<void()> afterCovered) = 0;
     // Stops the clock and countdown timer (Timer1).
     virtual void stopClock() = 0;
     // Unloads the lock screen; its unload releases the lock-down.

@@ -109,13 +109,16 @@ std::string RemainingTimeText(std::int64_t s) {
 LockForm::LockForm(Context& ctx, DurationReader readDuration)
     : ctx_(ctx), readDuration_(readDuration ? std::move(readDuration) : DurationReader(ReadLockTimerDuration)) {}
 
-void LockForm::open() {
+void LockForm::open(std::function<void()> afterCovered) {
     if (loaded_) return;
+    afterCovered_ = std::move(afterCovered);
     ctx_.services().forms.showModeless(*this);
 }
 
 void LockForm::load() {
     loaded_ = true;
+    opened_ = false;
+    shownAt_ = -1;
     applyLockCaptions();
     ctx_.globals().lockScreenActive = -1;
     layoutScreen();
@@ -123,19 +126,28 @@ void LockForm::load() {
     showPanel("Picture2", false);
     showPanel("Picture3", false);
     view().setTopMost();
+    // Keys are swallowed from the moment the screen shows.
+    InputLock* input = ctx_.inputLock();
+    keyboardHook_ = input ? input->installKeyboardHook(IsWin98OrMe(ctx_.globals().osCode)) : 0;
+    // Its first tick comes once the screen is up and painted: timer messages come last.
+    view().setTimer("Timer1", true, kClockIntervalMs);
+}
+
+void LockForm::finishOpening() {
+    opened_ = true;
     engageLockDown();
     EnableWAllTaskbar(false);
+    if (auto step = std::exchange(afterCovered_, {})) step();
     readLockTimer();
+    // Last: closing the launcher lets pending messages run, which may end the lock.
     closeLauncherWindow();
-    // The key may have come back while messages ran, and the screen is gone.
-    if (!loaded_ || !attached()) return;
-    view().setTimer("Timer1", true, kClockIntervalMs);
 }
 
 void LockForm::formUnload() {
     if (!loaded_) return;
     loaded_ = false;
     sessionEnding_ = false;
+    afterCovered_ = nullptr;   // a lock that ended before its screen was up leaves no record
     ctx_.globals().lockScreenActive = 0;
     releaseLockDown();
     if (launcherClosed_) restartLauncher();
@@ -199,16 +211,12 @@ void LockForm::EnableW2kTaskMgr(bool on) { ctx_.services().lockDown.lockW2kTaskM
 void LockForm::EnableWAllTaskbar(bool on) { ctx_.services().lockDown.lockWAllTaskbar(Flag(on)); }
 
 void LockForm::engageLockDown() {
-    const bool win98 = IsWin98OrMe(ctx_.globals().osCode);
-    if (win98) {
+    if (IsWin98OrMe(ctx_.globals().osCode)) {
         EnableW98SpecialKey(false);
     } else {
         EnableW2kSpecialKey(false);
         EnableW2kTaskMgr(false);
     }
-    // Windows 98 and Me have no low-level hook: there only this program's thread is hooked.
-    InputLock* input = ctx_.inputLock();
-    keyboardHook_ = input ? input->installKeyboardHook(win98) : 0;
 }
 
 void LockForm::switchFeatures(bool on) {
@@ -298,15 +306,21 @@ void LockForm::timer(const std::string& name) {
 }
 
 void LockForm::tick() {
-    View& v = view();
-    v.setTimer("Timer1", false, kClockIntervalMs);
-    if (!timerActive_) {
-        v.setTimer("Timer1", true, kClockIntervalMs);
-        return;
+    if (!opened_) {
+        // Held while the rest of the opening runs: it lets pending messages run.
+        view().setTimer("Timer1", false, kClockIntervalMs);
+        finishOpening();
+        if (!loaded_ || !attached()) return;
+        view().setTimer("Timer1", true, kClockIntervalMs);
     }
+    // The clock ticks a hundred times a second but its labels change once a second: a tick
+    // reads the time and compares it, nothing more, until the second turns.
+    if (!timerActive_) return;
     Clock& clock = ctx_.services().clock;
     const DateTime now = clock.now();
-    // The clock ticks a hundred times a second; a label is repainted only when its text changes.
+    if (now == shownAt_) return;
+    shownAt_ = now;
+    View& v = view();
     const std::pair<const char*, std::string> texts[] = {{"lblCurrentTime", clock.generalDate(now)},
                                                          {"lblUnlockTime", clock.generalDate(unlockTime_)},
                                                          {"lblTimeRemain", RemainingTimeText(unlockTime_ - now)}};
@@ -314,10 +328,9 @@ void LockForm::tick() {
         if (v.caption(label) != text) v.setCaption(label, text);
     }
     if (now > unlockTime_) {
+        v.setTimer("Timer1", false, kClockIntervalMs);
         expire();
-        return;
     }
-    v.setTimer("Timer1", true, kClockIntervalMs);
 }
 
 void LockForm::expire() {
@@ -335,11 +348,15 @@ void LockForm::expire() {
                          g.shutDownDialogOpen ? g.shutDownForm : nullptr}) {
         if (dialog && dialog->attached() && dialog->view().isOpen()) dialog->view().close();
     }
-    view().close();
+    unloadScreen();
 }
 
 void LockForm::unloadScreen() {
-    if (loaded_ && attached()) view().close();
+    if (!loaded_ || !attached()) return;
+    // The desktop is given back before the window goes: taking a window down may wait on the
+    // display (a window manager's answer) and the user should not wait with it.
+    formUnload();
+    view().close();
 }
 
 void LockForm::stopClock() {

@@ -29,6 +29,9 @@ public:
 };
 }  // namespace detail
 
+// The desktop is covered first: the screen shows with keys already swallowed, and the
+// lock-down calls, the lock duration, the caller's record and the launcher follow at the
+// clock's first tick, once the screen is up.
 // Register it with ctx.setLockScreen(&form). Its two unloads are reached through the base
 // they belong to: Form& (the unload handler) or LockScreenControl& (close the screen).
 class LockForm : public detail::LockFormHandlers, public detail::LockScreenLink {
@@ -47,7 +50,7 @@ public:
 
     // LockScreenControl, for the main window.
     bool isLoaded() const override { return loaded_; }
-    void open() override;
+    void open(std::function<void()> afterCovered = {}) override;
     void stopClock() override;
     void unloadScreen() override;
     void showWrongKeyNotice() override;
@@ -77,6 +80,7 @@ public:
 
 private:
     void applyLockCaptions();
+    void finishOpening();
     void engageLockDown();
     void releaseLockDown();
     // The library features alone, without the keyboard hook.
@@ -93,6 +97,9 @@ private:
     DurationReader readDuration_;
     bool loaded_ = false;
     bool sessionEnding_ = false;
+    bool opened_ = false;   // the steps after covering the desktop have run
+    std::function<void()> afterCovered_;
+    DateTime shownAt_ = -1;   // the time the clock's labels show
     bool timerActive_ = false;
     DateTime unlockTime_ = 0;
     bool launcherClosed_ = false;

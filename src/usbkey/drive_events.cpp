@@ -53,9 +53,14 @@ void HandleShellNotify(Context& ctx, std::int32_t event) {
         if (!IsUSBKeyAbsent(ctx, g.lockUSBKeyId)) return;
         CloseRunboard(ctx);
         CloseLockDialogs(ctx);
-        // A lock screen already up (another drive pulled while locked) is only kept.
-        if (LockScreenControl* lockScreen = ctx.lockScreen(); lockScreen && !lockScreen->isLoaded()) lockScreen->open();
-        if (MainWindow* main = ctx.mainWindow()) main->writeLockIni();
+        auto writeRecord = [&ctx] {
+            if (MainWindow* main = ctx.mainWindow()) main->writeLockIni();
+        };
+        // The record is written once the desktop is covered. A lock screen already up (another
+        // drive pulled while locked) is only kept.
+        LockScreenControl* lockScreen = ctx.lockScreen();
+        if (lockScreen && !lockScreen->isLoaded()) lockScreen->open(writeRecord);
+        else writeRecord();
     }
 }
 

@@ -525,7 +525,10 @@ public:
     bool loaded = false;
     std::vector<std::string> calls;   // "open", "stopClock", "unload", "wrongKey", "taskbar 0"
     bool isLoaded() const override { return loaded; }
-    void open() override { calls.push_back("open"), loaded = true; }
+    void open(std::function<void()> afterCovered) override {
+        calls.push_back("open"), loaded = true;
+        if (afterCovered) afterCovered();
+    }
     void stopClock() override { calls.push_back("stopClock"); }
     void unload() override { calls.push_back("unload"), loaded = false; }
     void showWrongKeyNotice() override { calls.push_back("wrongKey"); }

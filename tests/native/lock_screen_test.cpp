@@ -16,6 +16,8 @@ struct LockWorld : LockTimerWorld {
 
     FakeView& view() { return forms.viewOf(form); }
     void tick(const char* timer = "Timer1") { static_cast<Form&>(form).timer(timer); }
+    // The screen comes up and its clock ticks once, which completes the lock.
+    void open() { form.open(), tick(); }
     void closeScreen() { static_cast<LockScreenControl&>(form).unload(); }
 };
 
@@ -28,13 +30,17 @@ bool Inside(const FakeView::Control& a, const FakeView::Control& p) {
 }  // namespace
 
 TEST(LockScreen, LockDownIsEngagedAndReleasedInOrderForEachWindowsFamily) {
-    const Log nt{"LockW2kSpecialKey 0", "LockW2kTaskManager 0", "hook desktop", "LockWAllTaskbar 0", "close",
-                 "LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1", "unhook 77", "releaseShift"},
-        w98{"LockW98SpecialKey 0", "hook thread", "LockWAllTaskbar 0", "close", "LockWAllTaskbar -1",
-            "LockW98SpecialKey -1", "unhook 77", "releaseShift"},
-        failedHook{"LockW2kSpecialKey 0", "LockW2kTaskManager 0", "hook desktop", "LockWAllTaskbar 0", "close",
-                   "LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1", "releaseShift"},
-        noInput{"LockW2kSpecialKey 0", "LockW2kTaskManager 0", "LockWAllTaskbar 0", "close",
+    // The screen shows with keys already swallowed; the lock-down and the caller's record follow
+    // at the clock's first tick.
+    const Log nt{"hook desktop", "shown", "LockW2kSpecialKey 0", "LockW2kTaskManager 0", "LockWAllTaskbar 0", "record",
+                 "close", "LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1", "unhook 77",
+                 "releaseShift"},
+        w98{"hook thread", "shown", "LockW98SpecialKey 0", "LockWAllTaskbar 0", "record", "close",
+            "LockWAllTaskbar -1", "LockW98SpecialKey -1", "unhook 77", "releaseShift"},
+        failedHook{"hook desktop", "shown", "LockW2kSpecialKey 0", "LockW2kTaskManager 0", "LockWAllTaskbar 0",
+                   "record", "close", "LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1",
+                   "releaseShift"},
+        noInput{"shown", "LockW2kSpecialKey 0", "LockW2kTaskManager 0", "LockWAllTaskbar 0", "record", "close",
                 "LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1"};
     // Any code but 3 and 4 takes the Windows 2000 way. A failed hook is not removed, yet Shift is released;
     // without the input service (-1) the library steps still run.
@@ -46,11 +52,14 @@ TEST(LockScreen, LockDownIsEngagedAndReleasedInOrderForEachWindowsFamily) {
         w.ctx.globals().osCode = c.osCode;
         if (c.hook < 0) w.ctx.setInputLock(nullptr);
         else w.input.handle = c.hook;
-        w.form.open();
-        w.form.open();                                // a second open shows nothing more
+        w.form.open([&] { w.lockDown.calls.push_back("record"); });
+        w.form.open([&] { w.lockDown.calls.push_back("second record"); });   // a second open does nothing
         static_cast<Form&>(w.form).closeRequested();   // and the user cannot close it
         EXPECT_EQ(w.forms.shown, Log{"frmLock modeless"});
         EXPECT_TRUE(w.view().isOpen() && w.view().topMost && w.view().timerEnabled("Timer1"));
+        w.lockDown.calls.push_back("shown");
+        w.tick();
+        w.tick();
         EXPECT_EQ(w.ctx.globals().lockScreenActive, -1);
         EXPECT_EQ(w.form.keyboardHook(), c.hook < 0 ? 0u : std::uintptr_t(c.hook));
 
@@ -79,7 +88,7 @@ TEST(LockScreen, LauncherIsClosedAndLaterRestartedFromTheFirstPathThatExists) {
         w.ctx.globals().osCode = c.osCode;
         for (auto& [path, attributes] : c.files) w.fs.put(path, "MZ", attributes);
         if (c.window) w.desktop.windows[{"ThunderRT6FormDC", "KvRun (001/005)"}] = 0x5150;
-        w.form.open();
+        w.open();
         EXPECT_EQ(w.form.launcherClosed(), c.window);
         EXPECT_EQ(w.desktop.closed, c.window ? std::vector<WindowHandle>{0x5150} : std::vector<WindowHandle>{});
         EXPECT_TRUE(w.shell.opened.empty());
@@ -155,7 +164,7 @@ TEST(LockScreen, ClockCountsDownAndTheLockExpiresOnlyAtTheFirstTickAfterTheUnloc
     w.loadStrings({{516, "Idle, %username"}});
     w.hours = 2;
     const DateTime opened = w.clock.t, unlock = opened + 7200;
-    w.form.open();
+    w.open();
     FakeView& v = w.view();
     EXPECT_EQ(w.form.unlockTime(), unlock);
     EXPECT_TRUE(w.form.timerActive() && v.isVisible("Picture3") && v.isVisible("lblTimeRemain"));
@@ -188,7 +197,7 @@ TEST(LockScreen, ShutDownDialogFlagsHoldOnlyWhileItIsOpenAndExpiryClosesItFirst)
         SCOPED_TRACE(expire ? "expiry" : "cancel");
         LockWorld w;
         w.hours = 1;
-        w.form.open();
+        w.open();
         bool dialogClosed = false;
         w.forms.scripts["frmShutDown"] = [&](Form& dialog) {
             EXPECT_EQ(w.ctx.globals().shutDownDialogOpen, -1);
@@ -214,6 +223,7 @@ TEST(LockScreen, WithoutATimerFileThePanelStaysHiddenAndTheClockOnlyRearms) {
         if (*stored) base.putTimer(stored);
         LockForm form(base.ctx);   // the real reader of tmhr.tmp
         form.open();
+        static_cast<Form&>(form).timer("Timer1");
         FakeView& v = base.forms.viewOf(form);
         EXPECT_EQ(form.timerActive(), hours > 0);
         EXPECT_EQ(v.isVisible("Picture3") || v.isVisible("lbRemainTime"), hours > 0);

@@ -20,11 +20,15 @@ std::string WindowText(HWND hwnd) {
     return text;
 }
 
+// The system dpi is fixed for the session: asked once, not at every conversion.
 int ScreenDpi() {
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
+    static const int dpi = [] {
+        HDC dc = GetDC(nullptr);
+        int value = GetDeviceCaps(dc, LOGPIXELSY);
+        ReleaseDC(nullptr, dc);
+        return value > 0 ? value : 96;
+    }();
+    return dpi;
 }
 
 bool IsStatusBar(const std::string& control) { return control == "StatusBar"; }
@@ -305,6 +309,7 @@ INT_PTR DialogView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_TIMER:
+        FormHostOf().paint(*this, message, wParam, lParam);   // window additions see each tick too
         for (auto& [name, id] : timerIds_) {
             if (static_cast<WPARAM>(id) == wParam) {
                 std::string timer = name;   // the handler may change the map

@@ -1,8 +1,8 @@
 // The lock screen's look and its hold on the desktop: a dark backdrop over every monitor,
 // light rounded panels with the padlock, a red notice panel, owner-drawn buttons; the window
 // puts the windows that were topmost below it, is put back on top of the topmost band every
-// second and covers the desktop again when the display layout changes. Also the shut-down
-// dialog's list, which offers only its choices.
+// second, at a tick of its clock, and covers the desktop again when the display layout changes.
+// Also the shut-down dialog's list, which offers only its choices.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -40,8 +40,7 @@ constexpr COLORREF kButtonPressed = RGB(226, 232, 240);
 constexpr COLORREF kDisabledText = RGB(148, 163, 184);
 constexpr COLORREF kFocusOnAccent = RGB(147, 197, 253);
 
-constexpr UINT_PTR kKeepOnTopTimer = 0x4C6B;
-constexpr UINT kKeepOnTopMs = 1000;
+constexpr DWORD kKeepOnTopMs = 1000;
 
 // Brushes live as long as the program.
 HBRUSH Brush(COLORREF colour) {
@@ -155,8 +154,15 @@ BOOL CALLBACK PushBelowLock(HWND window, LPARAM lockParam) {
     return TRUE;
 }
 
-void CALLBACK KeepOnTop(HWND hwnd, UINT, UINT_PTR, DWORD) {
-    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+void KeepOnTop(HWND hwnd) { SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+
+// The lock screen runs no timer of its own: the clock's ticks put it back on top once a second.
+void KeepOnTopAtTick(HWND hwnd) {
+    static DWORD last = GetTickCount();
+    const DWORD now = GetTickCount();
+    if (now - last < kKeepOnTopMs) return;
+    last = now;
+    KeepOnTop(hwnd);
 }
 
 void PrepareLock(DialogView& view) {
@@ -167,7 +173,6 @@ void PrepareLock(DialogView& view) {
     SetFonts(hwnd, {IDC_cButtonUnlock, IDC_chButtonShutDown}, MakeFont(hwnd, FW_SEMIBOLD, 0));
     SetFonts(hwnd, {IDC_lblCurrentTime, IDC_lblUnlockTime, IDC_lblTimeRemain}, MakeFont(hwnd, FW_SEMIBOLD, 9));
     EnumWindows(PushBelowLock, reinterpret_cast<LPARAM>(hwnd));
-    SetTimer(hwnd, kKeepOnTopTimer, kKeepOnTopMs, KeepOnTop);
 }
 
 // A rounded panel with a shadow under it, on the backdrop.
@@ -384,7 +389,10 @@ bool LockMessage(DialogView& view, UINT message, WPARAM wParam, LPARAM lParam, I
         return false;
     }
     case WM_ACTIVATEAPP:
-        if (!wParam) KeepOnTop(hwnd, 0, 0, 0);
+        if (!wParam) KeepOnTop(hwnd);
+        return false;
+    case WM_TIMER:
+        KeepOnTopAtTick(hwnd);
         return false;
     case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
@@ -415,7 +423,6 @@ bool LockMessage(DialogView& view, UINT message, WPARAM wParam, LPARAM lParam, I
         default: return false;
         }
     case WM_NCDESTROY:
-        KillTimer(hwnd, kKeepOnTopTimer);
         for (HFONT font : Fonts()[hwnd]) DeleteObject(font);
         Fonts().erase(hwnd);
         return false;
