@@ -2,6 +2,7 @@
 
 #include "app/ini_file.h"
 #include "app/text.h"
+#include "lock/lock_needs.h"
 #include "password/cipher_key.h"
 #include "password/plain_file_guard.h"
 #include "password/shared_blowfish.h"
@@ -99,6 +100,7 @@ bool SavePassword(Context& ctx, const std::string& newPassword) {
         ctx.message(std::string("Error: ") + e.what(), "Error", MbOk | MbIconCritical);
         return false;
     }
+    if (!failed) RefreshLockNeeds(ctx);   // an armed lock checks against the new one
     return !failed;
 }
 

@@ -239,6 +239,8 @@ public:
     bool otherInstance = false;
     bool claimSingleInstance() override { return !otherInstance; }
     std::string executablePath() override { return exe; }
+    std::string recordFolder = "C:\\ProgramData\\Vantrel\\Quorvel";
+    std::string lockRecordFolder() override { return recordFolder; }
 };
 
 // String libraries are files whose content lists "id=text" lines.
@@ -563,6 +565,7 @@ struct FakeWorld {
         fs.mkdir(kFolder);
     }
     std::string path(const std::string& name) const { return std::string(kFolder) + "\\" + name; }
+    std::string record(const std::string& name) const { return system.recordFolder + "\\" + name; }
     // Installs language libraries with the given texts and loads them.
     void loadStrings(const std::map<std::uint32_t, std::string>& lang,
                      const std::map<std::uint32_t, std::string>& lic = {}) {

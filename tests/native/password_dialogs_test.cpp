@@ -227,6 +227,18 @@ TEST(UnlockByPassword, MatchEndsTheLockInOrder) {
     }
 }
 
+TEST(UnlockByPassword, PassphraseHeldSinceArmingFollowsChangesAndOutlivesTheStick) {
+    World w;
+    w.save("OPEN1234");
+    HoldLockNeeds(w.ctx);
+    w.save("CHANGED9");   // changed while armed
+    w.fs.files.clear();   // the stick is pulled
+    EXPECT_EQ(w.unlock("OPEN1234"), "OPEN1234");
+    EXPECT_EQ(w.boxes(), Log{Box("T302", "Wrong", MbIconCritical)});
+    EXPECT_EQ(w.unlock("CHANGED9"), "<closed>");
+    EXPECT_FALSE(w.ctx.globals().lockNeeds.held || !w.ctx.globals().lockNeeds.passphrase.empty());
+}
+
 TEST(UnlockByPassword, TypedTextIsTrimmedAndNoWindowsAreNeeded) {
     World w;
     w.save("LETTERS9");
