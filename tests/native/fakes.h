@@ -519,7 +519,8 @@ class FakeDriveNotifications : public DriveNotifications {
 public:
     std::vector<std::string> calls;
     bool subclassWindow() override { calls.push_back("subclass"); return true; }
-    bool registerDriveNotify() override { calls.push_back("register"); return true; }
+    bool registers = true;
+    bool registerDriveNotify() override { calls.push_back("register"); return registers; }
     bool unregisterDriveNotify() override { calls.push_back("unregister"); return true; }
 };
 

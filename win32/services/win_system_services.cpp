@@ -133,7 +133,7 @@ std::string WinSystemInfo::lockRecordFolder() {
     std::string folder = base;
     bool ok = true;
     for (const char* part : {"Vantrel", "Quorvel"}) {
-        folder += std::string("\") + part;
+        folder += std::string("\\") + part;
         if (CreateDirectoryA(folder.c_str(), &attributes)) continue;
         // A folder made earlier, by anyone, gets the same list.
         ok = GetLastError() == ERROR_ALREADY_EXISTS &&
