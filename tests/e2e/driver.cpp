@@ -83,7 +83,7 @@ void CopyFolder(const std::string& from, const std::string& to) {
 }  // namespace
 
 std::string LibraryString(const std::string& dll, unsigned id) {
-    HMODULE lib = LoadLibraryExA(FolderPath(dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE lib = LoadLibraryExA((Env("QV_DIST") + "\\" + dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     char buffer[1024] = {};
     LoadStringA(lib, id, buffer, sizeof buffer);
     FreeLibrary(lib);
@@ -91,7 +91,7 @@ std::string LibraryString(const std::string& dll, unsigned id) {
 }
 
 std::wstring LibraryStringW(const std::string& dll, unsigned id) {
-    HMODULE lib = LoadLibraryExA(FolderPath(dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE lib = LoadLibraryExA((Env("QV_DIST") + "\\" + dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     wchar_t buffer[1024] = {};
     LoadStringW(lib, id, buffer, 1024);
     FreeLibrary(lib);

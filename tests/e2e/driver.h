@@ -33,7 +33,7 @@ void WriteFileBytes(const std::string& path, const std::string& data);
 bool FileExists(const std::string& path);
 void DeleteFileIfPresent(const std::string& path);
 
-// String `id` of a string library in the program folder ("langfile0409.dll"), as the
+// String `id` of a shipped string library ("langfile0409.dll", from QV_DIST), as the
 // program would fetch it (ANSI, the system code page) and as stored (UTF-16).
 std::string LibraryString(const std::string& dll, unsigned id);
 std::wstring LibraryStringW(const std::string& dll, unsigned id);
