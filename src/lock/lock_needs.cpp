@@ -1,7 +1,5 @@
 #include "lock/lock_needs.h"
 
-#include <algorithm>
-
 #include "lock/lock_timer.h"
 #include "password/password_store.h"
 
