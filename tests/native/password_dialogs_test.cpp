@@ -2,6 +2,7 @@
 // password dialog of the lock screen.
 #include <gtest/gtest.h>
 
+#include "lock/lock_needs.h"
 #include "lock_timer_world.h"
 #include "password/keyboard.h"
 #include "password/password_forms.h"
