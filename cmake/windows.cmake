@@ -22,8 +22,9 @@ file(MAKE_DIRECTORY "${QV_DIST_DIR}")
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
 
-# qv_ship(target description): gives the target the program's version resource and copies
-# its file into the shipped program folder after each build.
+# qv_ship(target description): gives the target the program's version resource, marks the
+# image to run from the swap file when started from a stick (GNU ld has no switch for these
+# header flags), and copies its file into the shipped program folder after each build.
 function(qv_ship target description)
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "EXECUTABLE")
@@ -53,6 +54,7 @@ function(qv_ship target description)
   configure_file("${CMAKE_SOURCE_DIR}/win32/resources/image_version.rc.in" "${rc}" @ONLY)
   target_sources(${target} PRIVATE "${rc}")
   add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND "${Python3_EXECUTABLE}" "${CMAKE_SOURCE_DIR}/tools/pe_swap_flags.py" $<TARGET_FILE:${target}>
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> "${QV_DIST_DIR}/")
   set_property(GLOBAL APPEND PROPERTY QV_SHIPPED_TARGETS ${target})
   set_property(GLOBAL APPEND PROPERTY QV_SHIPPED_FILES "$<TARGET_FILE:${target}>")

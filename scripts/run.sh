@@ -16,7 +16,7 @@ export WINEPREFIX=$PWD/build/run/prefix
 
 launch() {
   # The demo reads its devices from the key simulator's file; the key starts plugged in.
-  [ -f "$folder/usbsim.txt" ] || "$WINE" 'F:\Program\quorvel\keysim.exe' plug-key >/dev/null 2>&1 || true
+  [ -f build/run/usbsim.txt ] || "$WINE" 'F:\Program\quorvel\keysim.exe' plug-key >/dev/null 2>&1 || true
   "$WINE" 'F:\Program\quorvel\keysim.exe' &
   "$WINE" 'F:\Program\quorvel\quorvel.exe'
   "$WINESERVER" -k 2>/dev/null || true
@@ -34,6 +34,7 @@ qv_wine_prefix "$WINEPREFIX" "$stick"
 # Every program of this prefix opens on the one virtual desktop, which Wine draws like Windows.
 "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Quorvel /f >/dev/null 2>&1
 "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Quorvel /d "$desktop" /f >/dev/null 2>&1
+qv_stick_env "$stick"
 mkdir -p "$folder"
 cp -r dist/win64/Program/quorvel/. "$folder/"
 # The simulator and its USB library take the place of the real USB bus.

@@ -21,6 +21,8 @@ run "help documents" python3 tools/check_docs.py
 run "application icon" python3 tools/check_icon.py
 run "reproducible release" bash scripts/check_reproducible.sh
 run "fuzzers" bash scripts/fuzz.sh
+run "run-from-swap flags" python3 tools/pe_swap_flags.py --check \
+  dist/win32/Program/quorvel/*.[dDeE][lLxX][lLeE] dist/win64/Program/quorvel/*.[dDeE][lLxX][lLeE]
 
 bin=build/win-x86_64/bin
 prefix=$PWD/build/wine-test/prefix
@@ -33,6 +35,7 @@ for exe in "$bin"/qv_win_*.exe; do
   [ -e "$exe" ] || continue
   run "$(basename "$exe")" qv_xrun "$exe"
 done
+qv_stick_env "$stick"
 run "end-to-end" qv_xrun "$bin/qv_e2e_tests.exe"
 # The Chinese captions, under the matching locales (Wine takes its code page from them).
 export LOCPATH=$PWD/build/locales

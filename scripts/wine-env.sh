@@ -10,6 +10,10 @@ export WINE WINESERVER
 
 qv_wine_prefix() {
   local prefix=$1 stick=$2
+  # A key left pulled by an earlier run (the key simulator moves the stick's folder aside).
+  if [ -d "$stick.pulled" ]; then
+    if [ -d "$stick" ]; then rm -rf "$stick.pulled"; else mv "$stick.pulled" "$stick"; fi
+  fi
   mkdir -p "$stick"
   export WINEPREFIX=$prefix
   if [ ! -f "$prefix/system.reg" ]; then
@@ -34,6 +38,16 @@ qv_wine_stop() {
 qv_xrun() {
   qv_wine_stop
   timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" "$WINE" "$@"
+}
+
+# For the key simulator and the simulated USB library: pulling the key takes the stick's
+# folder (drive F:) away from the program, as a real pull does, so the device list lives
+# beside it instead of on it.
+qv_stick_env() {
+  local stick=$1
+  QV_STICK=$(qv_winpath "$stick")
+  QV_USBSIM=$(qv_winpath "$(dirname "$stick")/usbsim.txt")
+  export QV_STICK QV_USBSIM
 }
 
 # A Windows path for a Linux path, through Wine's Z: drive.

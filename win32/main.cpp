@@ -74,6 +74,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     WinInetHttpClient http;
     Context ctx(Services{fs, messages, desktop, shell, registry, drives, clock, system, FormHostOf(), stringLoader,
                          programStrings, lockDown, usbSerial, secureDelete, http});
+    // The libraries a lock calls, loaded while the stick is surely there: code of a library
+    // first loaded after the pull would have to come from a drive that is gone.
+    lockDown.preload();
+    usbSerial.preload();
+    secureDelete.preload();
     ShellDriveNotifications notifications(ctx);
     notifications.setHandler([&ctx](std::int32_t event) { HandleShellNotify(ctx, event); });
     ctx.setDriveNotifications(&notifications);

@@ -1,6 +1,7 @@
 // The simulated library: hands out the device text kept in usbsim.txt beside the running
-// program, so the key can be "plugged" and "pulled" without hardware. No file means no
-// devices; a first line "status=<n>" forces the status.
+// program, or in the file QV_USBSIM names (off the stick, whose drive goes away with the key),
+// so the key can be "plugged" and "pulled" without hardware. No file means no devices; a
+// first line "status=<n>" forces the status.
 #include <windows.h>
 
 #include <string>
@@ -51,11 +52,17 @@ bool ReadSimFile(const std::string& path, std::string& content, bool& present) {
 namespace kvusb {
 
 short Collect(std::string& text) {
-    std::string folder = ProgramFolder();
-    if (folder.empty()) return kStatusEnumerationFailed;
+    char machine[MAX_PATH + 1] = {};
+    DWORD n = GetEnvironmentVariableA("QV_USBSIM", machine, MAX_PATH);
+    std::string path = n > 0 && n < MAX_PATH ? std::string(machine, n) : std::string();
+    if (path.empty()) {
+        std::string folder = ProgramFolder();
+        if (folder.empty()) return kStatusEnumerationFailed;
+        path = folder + "\\" + qv::kUsbSimFileName;
+    }
     std::string content;
     bool present = false;
-    if (!ReadSimFile(folder + "\\" + qv::kUsbSimFileName, content, present)) return kStatusEnumerationFailed;
+    if (!ReadSimFile(path, content, present)) return kStatusEnumerationFailed;
     if (!present) return kStatusOk;
     qv::UsbSimFile file = qv::ParseUsbSimFile(content);
     if (file.status && *file.status != kStatusOk) return *file.status;

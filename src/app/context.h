@@ -41,6 +41,18 @@ struct Services {
     HttpClient& http;
 };
 
+// What an armed lock needs once the stick may be gone (lock/lock_needs.h); the passphrase
+// is wiped when it is let go.
+struct LockNeeds {
+    LockNeeds() = default;
+    LockNeeds(const LockNeeds&) = delete;
+    LockNeeds& operator=(const LockNeeds&) = delete;
+    ~LockNeeds();
+    bool held = false;
+    std::string passphrase;
+    int hours = 0;   // 0: the lock has no expiry
+};
+
 // Values set once and kept for the life of the process.
 struct Globals {
     std::string programFolder;   // folder of the running executable, no trailing "\"
@@ -55,6 +67,7 @@ struct Globals {
     std::string selectedUSBKeyId;
     std::string lockUSBKeyId;
     UsbDeviceList usbDevices;
+    LockNeeds lockNeeds;
 
     // 16-bit flags, -1 true and 0 false.
     std::int16_t lockScreenActive = 0;

@@ -21,6 +21,8 @@ public:
     virtual void unload() {}
     // The user asked to close the window from its title bar.
     virtual void closeRequested() { view().close(); }
+    // Esc on a window without a Cancel button.
+    virtual void escapePressed() { closeRequested(); }
     virtual void click(const std::string& control) {}
     // A text box's or combo box's text changed (typed, pasted or set by the program).
     virtual void change(const std::string& control) {}

@@ -41,7 +41,20 @@ std::string FirstLine(Context& ctx, const std::string& path) {
     return data->substr(0, data->find_first_of("\r\n"));
 }
 
+constexpr const char* kRecordFiles[] = {kRecordIni, kRecordObsolete, kRecordSerial1, kRecordSerial2};
+
+bool RecordComplete(Context& ctx, const std::string& folder) {
+    for (const char* name : {kRecordIni, kRecordSerial1, kRecordSerial2})
+        if (!FileThere(ctx, InFolder(folder, name))) return false;
+    return true;
+}
+
 }  // namespace
+
+std::string LockRecordFolder(Context& ctx) {
+    std::string folder = ctx.services().system.lockRecordFolder();
+    return folder.empty() ? ctx.globals().programFolder : folder;
+}
 
 std::string AllUsersStartupFolder(const std::string& userFolder) {
     std::vector<std::string> parts;
@@ -84,13 +97,14 @@ bool CopyFileSilent(Context& ctx, const std::string& source, const std::string& 
 void WriteLockIni(Context& ctx) {
     FileSystem& fs = ctx.services().fs;
     Globals& g = ctx.globals();
-    const std::string ini = ctx.programPath(kRecordIni);
+    const std::string folder = LockRecordFolder(ctx);
+    const std::string ini = InFolder(folder, kRecordIni);
 
     DeleteIfThere(ctx, ini);
     WriteIni(fs, kRecordSection, kRecordDriveKey, EncodeDigitText(g.lockDriveLetter), ini);
     WriteIni(fs, kRecordSection, kRecordMarkerKey, EncodeDigitText(kRecordMarker), ini);
-    fs.write(ctx.programPath(kRecordSerial1), EncodeDigitText(g.lockUSBKeyId) + "\r\n");
-    fs.write(ctx.programPath(kRecordSerial2), EncodeOffsetText(g.lockUSBKeyId) + "\r\n");
+    fs.write(InFolder(folder, kRecordSerial1), EncodeDigitText(g.lockUSBKeyId) + "\r\n");
+    fs.write(InFolder(folder, kRecordSerial2), EncodeOffsetText(g.lockUSBKeyId) + "\r\n");
 
     const std::string userFolder = ctx.services().shell.userStartupFolder();
     if (userFolder.empty()) return;
@@ -103,9 +117,13 @@ void WriteLockIni(Context& ctx) {
     SetRegString(ctx, RegRoot::LocalMachine, kRunKey, kRunValueName, g.programFolder + "\\" + g.exeName);
 }
 
+void RemoveLockRecordFiles(Context& ctx, const std::string& folder) {
+    for (const char* name : kRecordFiles) DeleteIfThere(ctx, InFolder(folder, name));
+}
+
 void DelLockIni(Context& ctx) {
-    for (const char* name : {kRecordIni, kRecordObsolete, kRecordSerial1, kRecordSerial2})
-        DeleteIfThere(ctx, ctx.programPath(name));
+    RemoveLockRecordFiles(ctx, LockRecordFolder(ctx));
+    RemoveLockRecordFiles(ctx, ctx.globals().programFolder);
 
     const std::string userFolder = ctx.services().shell.userStartupFolder();
     if (userFolder.empty()) return;
@@ -119,10 +137,12 @@ void DelLockIni(Context& ctx) {
 
 LockRecord ReadLockRecord(Context& ctx) {
     LockRecord record;
-    const std::string ini = ctx.programPath(kRecordIni);
-    const std::string serial1 = ctx.programPath(kRecordSerial1);
-    const std::string serial2 = ctx.programPath(kRecordSerial2);
-    record.complete = FileThere(ctx, ini) && FileThere(ctx, serial1) && FileThere(ctx, serial2);
+    record.folder = LockRecordFolder(ctx);
+    if (!RecordComplete(ctx, record.folder)) record.folder = ctx.globals().programFolder;
+    const std::string ini = InFolder(record.folder, kRecordIni);
+    const std::string serial1 = InFolder(record.folder, kRecordSerial1);
+    const std::string serial2 = InFolder(record.folder, kRecordSerial2);
+    record.complete = RecordComplete(ctx, record.folder);
     if (!record.complete) return record;
 
     const FileSystem& fs = ctx.services().fs;

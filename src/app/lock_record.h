@@ -1,5 +1,7 @@
-// The lock-state record in the program folder, and the autostart entries that bring the
-// program back after a restart on Windows 98 and Me, so that a lock survives switching off.
+// The lock-state record, and the autostart entries that bring the program back after a
+// restart on Windows 98 and Me, so that a lock survives switching off. The record is kept in
+// a per-machine folder on the PC, where it can be written while the stick is away; one left
+// in the program folder by an earlier version is still read and removed.
 #pragma once
 
 #include <cstdint>
@@ -21,15 +23,21 @@ inline constexpr const char* kStartupShortcut = "SCQuorvel.lnk";
 inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kRunValueName = "Vantrel Quorvel";
 
+// The folder the record is written to: the per-machine folder, or the program folder when the
+// system cannot give one.
+std::string LockRecordFolder(Context& ctx);
+
 // Writes the record of the engaged lock (drive letter, marker, two copies of the key
 // identity) and, on Windows 98 and Me, the autostart entries. Every step runs whatever
 // became of the previous one.
 void WriteLockIni(Context& ctx);
-// Removes the record and the autostart entries; steps are independent as above.
+// Removes the record (from both folders) and the autostart entries; steps are independent
+// as above.
 void DelLockIni(Context& ctx);
 
 // What the main window needs to decide whether to resume a recorded lock.
 struct LockRecord {
+    std::string folder;           // where it was found (per-machine folder first)
     bool complete = false;        // tplockts.ini, tpserial1.dat and tpserial2.dat all present
     bool markerOk = false;        // the marker key decodes to the marker text
     std::string driveLetter;      // decoded drive key
@@ -37,6 +45,8 @@ struct LockRecord {
     bool secondCopyInsideFirst = false;
 };
 LockRecord ReadLockRecord(Context& ctx);
+// Deletes the record's files from one folder.
+void RemoveLockRecordFiles(Context& ctx, const std::string& folder);
 
 // The all-users start-up folder derived from the user's one by text ("C:\WINDOWS\Start
 // Menu\Programs\StartUp" -> "C:\WINDOWS\All Users\Start Menu\Programs\StartUp\"), ending

@@ -6,6 +6,7 @@
 #include "help/about_form.h"
 #include "help/help_documents.h"
 #include "lock/arming.h"
+#include "lock/lock_needs.h"
 #include "lock/remind_forms.h"
 #include "lock/set_timer_form.h"
 #include "password/plain_file_guard.h"
@@ -92,6 +93,7 @@ void MainForm::activate() { view().centreOnScreen(); }
 
 void MainForm::unload() {
     view().setTimer("Timer1", false, 1000);
+    ReleaseLockNeeds(ctx_);
     if (updateDialog_.attached()) updateDialog_.view().close();
 }
 
@@ -114,8 +116,9 @@ void MainForm::resumeRecordedLock() {
         DelLockIni(ctx_);
         return;
     }
+    const std::string recordIni = record.folder + "\\" + kRecordIni;
     if (!record.markerOk) {
-        ctx_.deleteFileSilent(ctx_.programPath(kRecordIni));
+        ctx_.deleteFileSilent(recordIni);
         DelLockIni(ctx_);
         return;
     }
@@ -125,17 +128,26 @@ void MainForm::resumeRecordedLock() {
         DelLockIni(ctx_);
         return;
     }
-    if (DriveNotifications* notifications = ctx_.driveNotifications()) {
-        if (notifications->subclassWindow()) notifications->registerDriveNotify();
-    }
+    DriveNotifications* notifications = ctx_.driveNotifications();
+    if (notifications && notifications->subclassWindow()) notifications->registerDriveNotify();
     setArmed(true);
     if (IsUSBKeyPresent(ctx_, g.lockUSBKeyId)) {
-        ctx_.deleteFileSilent(ctx_.programPath(kRecordIni));
+        ctx_.deleteFileSilent(recordIni);
         DelLockIni(ctx_);
         setArmed(false);
+        // The request goes with this window, so that the next window's arming can make its own.
+        if (notifications) notifications->unregisterDriveNotify();
         view().close();   // the start routine loads the window afresh
         return;
     }
+    // An older record in the program folder moves to the PC, where it outlives the stick.
+    if (record.folder != LockRecordFolder(ctx_)) {
+        WriteLockIni(ctx_);
+        RemoveLockRecordFiles(ctx_, record.folder);
+    }
+    // The program folder is reachable now (the program just started from it); after this the
+    // lock needs nothing from it.
+    HoldLockNeeds(ctx_);
     g.deviceCountSeen = static_cast<std::int16_t>(g.usbDevices.upperBound());
     if (LockScreenControl* lockScreen = ctx_.lockScreen()) lockScreen->open({});
     view().setTimer("Timer1", true, 1000);

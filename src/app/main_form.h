@@ -20,6 +20,8 @@ public:
     void unload() override;
     void click(const std::string& control) override;
     void timer(const std::string& timer) override;
+    // Esc asks as Exit does; the title bar's close does not ask.
+    void escapePressed() override { cmdCancelClick(); }
 
     // The shell's drive notification (message 0x401) with its event id.
     void handleShellNotify(std::int32_t event);

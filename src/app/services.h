@@ -145,6 +145,10 @@ public:
     virtual bool claimSingleInstance() = 0;
     // Full path of the running executable ("F:\Program\quorvel\quorvel.exe").
     virtual std::string executablePath() = 0;
+    // The per-machine folder that keeps the lock record on the PC while the stick is away
+    // ("C:\ProgramData\Vantrel\Quorvel"), made when missing so that only administrators and
+    // the system may change it; empty when it cannot be had.
+    virtual std::string lockRecordFolder() = 0;
 };
 
 // Drives by letter ("E").

@@ -2,6 +2,7 @@
 
 #include "app/program_strings.h"
 #include "app/text.h"
+#include "lock/lock_needs.h"
 #include "lock/remind_forms.h"
 #include "password/password_store.h"
 #include "usbkey/find_usb_lock_drive.h"
@@ -20,6 +21,11 @@ public:
 private:
     Desktop& desktop_;
 };
+
+// Arming without the shell's drive notices would show "armed" while a pull does nothing.
+constexpr const char* kNoNoticesText =
+    "Windows did not agree to report drives being removed, so pulling the key would not lock this "
+    "computer. The lock has not been activated.";
 
 void ReportNoKey(Context& ctx, MainWindow& main) {
     const std::string text = ctx.lang(514);
@@ -69,9 +75,17 @@ void ArmLock(Context& ctx) {
     ShowRemindTimeDialog(ctx);
     {
         BusyCursor busy(ctx.services().desktop);
-        if (DriveNotifications* notifications = ctx.driveNotifications()) {
-            if (notifications->subclassWindow()) notifications->registerDriveNotify();
+        DriveNotifications* notifications = ctx.driveNotifications();
+        // A failed subclassing has told the user already.
+        if (!notifications || !notifications->subclassWindow()) return;
+        if (!notifications->registerDriveNotify()) {
+            busy.release();
+            main->setStatus(kNoNoticesText);
+            ctx.message(kNoNoticesText, ctx.lang(300), MbOk | MbIconExclamation);
+            return;
         }
+        // Read while the stick is still there: after the pull its folder may be gone.
+        HoldLockNeeds(ctx);
         main->setArmed(true);
         main->setStatus(ctx.langUser(513));
     }
@@ -83,6 +97,7 @@ void DisarmLock(Context& ctx) {
     if (ctx.message(ctx.lang(510), ctx.lang(303), MbYesNo | MbIconExclamation) == IdNo) return;
     main->setStatus(ctx.langUser(516));
     if (DriveNotifications* notifications = ctx.driveNotifications()) notifications->unregisterDriveNotify();
+    ReleaseLockNeeds(ctx);
     main->setArmed(false);
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/os_version.h"
 #include "lock/input_lock.h"
+#include "lock/lock_needs.h"
 #include "lock/lock_timer.h"
 #include "lock/shut_down_form.h"
 #include "password/set_password_command.h"
@@ -107,7 +108,7 @@ std::string RemainingTimeText(std::int64_t s) {
 }
 
 LockForm::LockForm(Context& ctx, DurationReader readDuration)
-    : ctx_(ctx), readDuration_(readDuration ? std::move(readDuration) : DurationReader(ReadLockTimerDuration)) {}
+    : ctx_(ctx), readDuration_(readDuration ? std::move(readDuration) : DurationReader(LockHours)) {}
 
 void LockForm::open(std::function<void()> afterCovered) {
     if (loaded_) return;
@@ -340,7 +341,12 @@ void LockForm::expire() {
         main->setStatus(ctx_.langUser(516));
     }
     if (DriveNotifications* notifications = ctx_.driveNotifications()) notifications->unregisterDriveNotify();
-    if (main) main->setArmed(false);
+    ReleaseLockNeeds(ctx_);
+    if (main) {
+        main->setArmed(false);
+        // A resumed lock polls for the key; with the lock over nothing may hide the task bar.
+        main->stopPolling();
+    }
     // A password or shut-down dialog still open over the screen goes first, as with the other
     // ways a lock ends.
     Globals& g = ctx_.globals();

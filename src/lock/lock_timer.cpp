@@ -1,6 +1,7 @@
 #include "lock/lock_timer.h"
 
 #include "app/text.h"
+#include "lock/lock_needs.h"
 #include "password/cipher_key.h"
 #include "password/plain_file_guard.h"
 #include "password/shared_blowfish.h"
@@ -67,10 +68,11 @@ bool WriteLockTimer(Context& ctx, const std::string& text) {
         bf.sInitBF(kCipherKey);
         // The cipher writes beside tmhr.tmp and replaces it only when the new one is whole.
         bf.sFileEncrypt(plain, ctx.programPath(kStoredFile));
-        return true;
     } catch (const std::exception&) {
         return false;
     }
+    RefreshLockNeeds(ctx);   // an armed lock counts the new duration
+    return true;
 }
 
 std::int16_t ReadLockTimerHours(Context& ctx) {
@@ -83,6 +85,7 @@ void DeleteLockTimer(Context& ctx) {
     const std::string stored = ctx.programPath(kStoredFile);
     if (Exists(ctx.services().fs, stored)) ctx.deleteFileSilent(stored);
     RemovePlainFile(ctx, ctx.programPath(kPlainFile));
+    RefreshLockNeeds(ctx);
 }
 
 DateTime UnlockTimeFor(DateTime now, int hours) { return now + static_cast<DateTime>(hours) * 3600; }

@@ -2,6 +2,7 @@
 
 #include "app/context.h"
 #include "app/text.h"
+#include "lock/lock_needs.h"
 #include "password/password_store.h"
 
 namespace qv {
@@ -99,15 +100,20 @@ void PasswordForm::unlockByPassword() {
         ctx_.message("No Serial number found!!", kAppTitle, MbIconCritical);
         return;
     }
-    const std::string stored = Trim(GetPassword(ctx_, g.lockUSBKeyId));
+    std::string stored = Trim(LockPassphrase(ctx_));
     if (stored.empty()) {
         ctx_.message(ctx_.langUser(528), ctx_.lang(302), MbIconCritical);
         return;
     }
-    if (stored != Trim(view().text("txtPassword"))) {
+    std::string typed = Trim(view().text("txtPassword"));
+    const bool match = stored == typed;
+    WipeText(stored);
+    WipeText(typed);
+    if (!match) {
         ctx_.message(ctx_.lang(527), ctx_.lang(302), MbIconCritical);
         return;
     }
+    ReleaseLockNeeds(ctx_);
     MainWindow* main = ctx_.mainWindow();
     if (main) main->delLockIni();
     if (main) main->setStatus(ctx_.langUser(516));

@@ -4,6 +4,7 @@
 
 #include "app/ini_file.h"
 #include "app/text.h"
+#include "lock/lock_needs.h"
 #include "password/cipher_key.h"
 #include "password/plain_file_guard.h"
 #include "password/shared_blowfish.h"
@@ -132,6 +133,7 @@ bool SavePassword(Context& ctx, const std::string& newPassword) {
         ReportError(ctx, e);
         return false;
     }
+    if (!failed) RefreshLockNeeds(ctx);   // an armed lock checks against the new one
     return !failed;
 }
 

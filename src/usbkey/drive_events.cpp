@@ -16,6 +16,11 @@ void EndLockByKey(Context& ctx) {
     }
 }
 
+bool LockScreenUp(Context& ctx) {
+    LockScreenControl* lockScreen = ctx.lockScreen();
+    return lockScreen && lockScreen->isLoaded();
+}
+
 }  // namespace
 
 void CloseLockDialogs(Context& ctx) {
@@ -41,16 +46,19 @@ void UnlockByKey(Context& ctx) {
     if (ctx.globals().lockResumedAtStartup) main->unloadMainWindow();
 }
 
+// Every pull and every return arrives twice, as the shell's notice and as the system's volume
+// broadcast: only a removal while unlocked locks, only an arrival while locked unlocks.
 void HandleShellNotify(Context& ctx, std::int32_t event) {
     Globals& g = ctx.globals();
     if (event == kDriveAdded) {
+        if (!LockScreenUp(ctx)) return;
         if (IsUSBKeyPresent(ctx, g.lockUSBKeyId)) {
             UnlockByKey(ctx);
         } else if (g.lockScreenActive == 1 || g.lockScreenActive == -1) {
             if (LockScreenControl* lockScreen = ctx.lockScreen()) lockScreen->showWrongKeyNotice();
         }
     } else if (event == kDriveRemoved) {
-        if (!IsUSBKeyAbsent(ctx, g.lockUSBKeyId)) return;
+        if (LockScreenUp(ctx) || !IsUSBKeyAbsent(ctx, g.lockUSBKeyId)) return;
         CloseRunboard(ctx);
         CloseLockDialogs(ctx);
         auto writeRecord = [&ctx] {
@@ -68,9 +76,7 @@ void PollForKey(Context& ctx, View& mainView) {
     Globals& g = ctx.globals();
     mainView.setTimer("Timer1", false, 1000);
     Desktop& desktop = ctx.services().desktop;
-    if (desktop.findWindow("Shell_traywnd", "") > 0) {
-        if (LockScreenControl* lockScreen = ctx.lockScreen()) lockScreen->enableTaskbar(false);
-    }
+    if (LockScreenUp(ctx) && desktop.findWindow("Shell_traywnd", "") > 0) ctx.lockScreen()->enableTaskbar(false);
     if (IsUSBKeyPresent(ctx, g.lockUSBKeyId)) {
         EndLockByKey(ctx);
         if (MainWindow* main = ctx.mainWindow()) main->unloadMainWindow();

@@ -8,6 +8,7 @@
 #include "services/win_services.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdlib>
 #include <stdexcept>
@@ -82,7 +83,7 @@ void CopyFolder(const std::string& from, const std::string& to) {
 }  // namespace
 
 std::string LibraryString(const std::string& dll, unsigned id) {
-    HMODULE lib = LoadLibraryExA(FolderPath(dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE lib = LoadLibraryExA((Env("QV_DIST") + "\\" + dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     char buffer[1024] = {};
     LoadStringA(lib, id, buffer, sizeof buffer);
     FreeLibrary(lib);
@@ -90,7 +91,7 @@ std::string LibraryString(const std::string& dll, unsigned id) {
 }
 
 std::wstring LibraryStringW(const std::string& dll, unsigned id) {
-    HMODULE lib = LoadLibraryExA(FolderPath(dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE lib = LoadLibraryExA((Env("QV_DIST") + "\\" + dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     wchar_t buffer[1024] = {};
     LoadStringW(lib, id, buffer, 1024);
     FreeLibrary(lib);
@@ -124,7 +125,43 @@ void StorePassphrase(const std::string& keyId, const std::string& passphrase) {
     DeleteFileIfPresent(plain);
 }
 
+void Simulate(const std::string& action) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string command = "\"" + Env("QV_BIN") + "\\keysim.exe\" --program-folder " + kFolder + " " + action;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+        throw std::runtime_error("cannot start " + command);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+}
+
+std::string SimFilePath() {
+    const char* machine = std::getenv("QV_USBSIM");
+    return machine && *machine ? std::string(machine) : FolderPath("usbsim.txt");
+}
+
+std::string RecordPath(const std::string& name) {
+    char base[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base);
+    return std::string(base) + "\\Vantrel\\Quorvel\\" + name;
+}
+
+void CopyProgramToPc() {
+    RemoveTree(kPcFolder);
+    if (!CreateDirectoryA(kPcFolder, nullptr)) throw std::runtime_error("cannot create the program folder on C:");
+    CopyFolder(kFolder, kPcFolder);
+}
+
 void PrepareProgramFolder(bool simulatedUsb) {
+    if (const char* stick = std::getenv("QV_STICK"); stick && *stick) {
+        const std::string away = std::string(stick) + ".pulled";
+        if (!FileExists(stick) && FileExists(away)) MoveFileA(away.c_str(), stick);
+    }
+    DeleteFileIfPresent(SimFilePath());
+    for (const char* name : {"tplockts.ini", "tpserial1.dat", "tpserial2.dat", "tlochg.dat"})
+        DeleteFileIfPresent(RecordPath(name));
     RemoveTree(kFolder);
     CreateDirectoryA("F:\\Program", nullptr);
     if (!CreateDirectoryA(kFolder, nullptr)) throw std::runtime_error("cannot create the program folder on F:");
@@ -143,15 +180,16 @@ bool WaitFor(const std::function<bool()>& condition, Millis timeout) {
 
 Program::~Program() { kill(); }
 
-void Program::start(const std::string& exe) {
+void Program::start(const std::string& exe, const std::string& folder) {
     job_ = CreateJobObjectA(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string command = "\"" + FolderPath(exe) + "\"";
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, kFolder, &si, &pi_))
+    std::string command = "\"" + folder + "\\" + exe + "\"";
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, folder.c_str(), &si,
+                        &pi_))
         throw std::runtime_error("cannot start " + command);
     AssignProcessToJobObject(job_, pi_.hProcess);
     ResumeThread(pi_.hThread);

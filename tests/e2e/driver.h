@@ -18,6 +18,14 @@ using Millis = std::chrono::milliseconds;
 
 inline constexpr const char* kFolder = "F:\\Program\\quorvel";
 std::string FolderPath(const std::string& name);
+// A copy of the program folder on the PC, for starting the program while the key is away.
+inline constexpr const char* kPcFolder = "C:\\Quorvel";
+void CopyProgramToPc();
+// The simulated device list: off the stick where the scripts say (QV_USBSIM), else beside the
+// program.
+std::string SimFilePath();
+// A file of the lock record in the per-machine folder.
+std::string RecordPath(const std::string& name);
 
 // File helpers on Windows paths.
 std::optional<std::string> ReadFileBytes(const std::string& path);
@@ -25,18 +33,23 @@ void WriteFileBytes(const std::string& path, const std::string& data);
 bool FileExists(const std::string& path);
 void DeleteFileIfPresent(const std::string& path);
 
-// String `id` of a string library in the program folder ("langfile0409.dll"), as the
+// String `id` of a shipped string library ("langfile0409.dll", from QV_DIST), as the
 // program would fetch it (ANSI, the system code page) and as stored (UTF-16).
 std::string LibraryString(const std::string& dll, unsigned id);
 std::wstring LibraryStringW(const std::string& dll, unsigned id);
 // Every `placeholder` in `text` replaced by `value`.
 std::string Fill(std::string text, const std::string& placeholder, const std::string& value);
 
+// Runs the key simulator (QV_BIN\keysim.exe) with one action ("pull-key", ...), as a person
+// pressing its buttons would; with the scripts' QV_STICK a key pull takes drive F: away.
+void Simulate(const std::string& action);
+
 // The passphrase store (and the box file it needs) as the program writes them, for one key.
 void StorePassphrase(const std::string& keyId, const std::string& passphrase);
 
 // Lays out F:\Program\quorvel afresh from the shipped folder (environment QV_DIST), with
-// the simulated USB library from QV_BIN\sim when `simulatedUsb` is set.
+// the simulated USB library from QV_BIN\sim when `simulatedUsb` is set; brings back a key
+// drive an earlier test left pulled and removes any lock record and device list.
 void PrepareProgramFolder(bool simulatedUsb = true);
 
 struct MessageBoxInfo {
@@ -55,7 +68,7 @@ public:
 
     // Starts quorvel.exe from the program folder. Every process it starts belongs to a job
     // that is killed with this object.
-    void start(const std::string& exe = "quorvel.exe");
+    void start(const std::string& exe = "quorvel.exe", const std::string& folder = kFolder);
     // Starts the program and waits for its main window; nullptr when it never appears.
     HWND startMain(Millis timeout = 15s);
     bool running() const;

@@ -1,5 +1,6 @@
-// The lock on the real program with the key simulator: arm, pull the key, the lock screen,
-// another stick, the key back, a restart while locked, and the shut-down dialog.
+// The lock on the real program with the key simulator: arm, pull the key (its drive F: goes
+// with it), the lock screen, another stick, the key back, a restart while locked, the
+// passphrase and the shut-down dialog.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -60,30 +61,17 @@ protected:
     void SetUp() override {
         PrepareProgramFolder();
         CopyFileA((std::string(std::getenv("QV_BIN")) + "\\keysim.exe").c_str(), FolderPath("keysim.exe").c_str(), FALSE);
-        simulate("plug-key");
+        Simulate("plug-key");
         StorePassphrase(kKeyId, "OPEN-SESAME1");
     }
 
-    // Runs the key simulator's command line, as a person pressing its buttons would.
-    static void simulate(const std::string& action) {
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        std::string command = "\"" + FolderPath("keysim.exe") + "\" --program-folder " + kFolder + " " + action;
-        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                   &si, &pi));
-        WaitForSingleObject(pi.hProcess, 10000);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
-
     static bool recordPresent() {
-        return FileExists(FolderPath("tplockts.ini")) && FileExists(FolderPath("tpserial1.dat")) &&
-               FileExists(FolderPath("tpserial2.dat"));
+        return FileExists(RecordPath("tplockts.ini")) && FileExists(RecordPath("tpserial1.dat")) &&
+               FileExists(RecordPath("tpserial2.dat"));
     }
     static bool recordGone() {
-        return !FileExists(FolderPath("tplockts.ini")) && !FileExists(FolderPath("tpserial1.dat")) &&
-               !FileExists(FolderPath("tpserial2.dat"));
+        return !FileExists(RecordPath("tplockts.ini")) && !FileExists(RecordPath("tpserial1.dat")) &&
+               !FileExists(RecordPath("tpserial2.dat"));
     }
 
     HWND lockScreen(Millis timeout = 15s) const { return DialogWith(program, IDC_cButtonUnlock, timeout); }
@@ -118,9 +106,15 @@ TEST_F(Lock, PullingTheKeyLocksAndPluggingItBackUnlocks) {
     HWND main = startArmed();
     ASSERT_TRUE(taskbar.visible());
 
-    simulate("pull-key");
+    // Another stick plugged and pulled while the key stays: no lock.
+    Simulate("plug-other");
+    Simulate("pull-other");
+    EXPECT_EQ(lockScreen(3s), nullptr);
+    Simulate("pull-key");
     HWND screen = lockScreen();
     ASSERT_NE(screen, nullptr);
+    EXPECT_FALSE(FileExists(FolderPath("quorvel.exe"))) << "the key's drive went with it";
+    EXPECT_EQ(program.windows().size(), 2u) << "the main window and one lock screen, whichever roads the pull took";
     EXPECT_TRUE(GetWindowLongA(screen, GWL_EXSTYLE) & WS_EX_TOPMOST);
     RECT r{};
     GetWindowRect(screen, &r);
@@ -134,18 +128,20 @@ TEST_F(Lock, PullingTheKeyLocksAndPluggingItBackUnlocks) {
 
     // Another stick: the wrong-key notice, gone again six seconds later; still locked.
     EXPECT_FALSE(ControlVisible(screen, IDC_Picture2));
-    simulate("plug-other");
+    Simulate("plug-other");
     EXPECT_TRUE(WaitFor([&] { return ControlVisible(screen, IDC_Picture2); }, 3s));
     EXPECT_TRUE(WaitFor([&] { return !ControlVisible(screen, IDC_Picture2); }, 9s));
     EXPECT_TRUE(IsWindow(screen));
 
     // The key: the lock screen goes, the lock-down with it, and the record; still armed.
-    simulate("plug-key");
+    Simulate("plug-key");
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(screen); }));
     EXPECT_TRUE(WaitFor([&] { return taskbar.visible(); }));
     EXPECT_TRUE(WaitFor([] { return recordGone(); }));
     EXPECT_TRUE(ControlEnabled(main, IDC_cmdUnlock));
     for (HWND w : keptHidden) EXPECT_FALSE(IsWindowVisible(w)) << "a task bar hidden before the lock stays hidden";
+    // The notices never took the default button from Activate.
+    EXPECT_EQ(SendMessageA(main, DM_GETDEFID, 0, 0), MAKELRESULT(IDC_cmdLock, DC_HASDEFID));
 
     // Armed still: a timed pull locks again and the key comes back by itself; meanwhile the
     // simulator's window stays above the lock screen, its buttons in reach.
@@ -153,18 +149,27 @@ TEST_F(Lock, PullingTheKeyLocksAndPluggingItBackUnlocks) {
     keysim.start("keysim.exe");
     HWND simulator = keysim.waitWindow("QuorvelKeySimWindow");
     ASSERT_NE(simulator, nullptr);
-    std::thread timedPull([] { simulate("pull-key-for 8"); });
+    std::thread timedPull([] { Simulate("pull-key-for 8"); });
     screen = lockScreen();
     EXPECT_NE(screen, nullptr);
     EXPECT_TRUE(WaitFor([&] { return Above(simulator, screen); }, 5s));
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(screen); }));
     timedPull.join();
+
+    // Esc asks as Exit does; No keeps the program armed.
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    auto question = program.waitMessageBox();
+    ASSERT_TRUE(question.has_value());
+    EXPECT_EQ(question->text, LibraryString("langfile0409.dll", 510));
+    Answer(*question, IDNO);
+    EXPECT_TRUE(WaitFor([&] { return !program.messageBox(); }));
+    EXPECT_TRUE(ControlEnabled(main, IDC_cmdUnlock));
 }
 
 TEST_F(Lock, TimerPanelCountsDownOnlyWithADuration) {
     startArmed();
     EXPECT_TRUE(FileExists(FolderPath("tmhr.tmp")));
-    simulate("pull-key");
+    Simulate("pull-key");
     HWND screen = lockScreen();
     ASSERT_NE(screen, nullptr);
     ASSERT_TRUE(WaitFor([&] { return ControlVisible(screen, IDC_Picture3); }));
@@ -174,21 +179,21 @@ TEST_F(Lock, TimerPanelCountsDownOnlyWithADuration) {
     const std::string remaining = ControlText(screen, IDC_lblTimeRemain);
     EXPECT_NE(remaining.find(" Hour, "), std::string::npos) << remaining;
     EXPECT_TRUE(WaitFor([&] { return ControlText(screen, IDC_lblTimeRemain) != remaining; }, 3s));
-    simulate("plug-key");
+    Simulate("plug-key");
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(screen); }));
     program.kill();
 
     startArmed(true);   // no timer, saved
     EXPECT_FALSE(FileExists(FolderPath("tmhr.tmp")));
-    simulate("pull-key");
+    Simulate("pull-key");
     screen = lockScreen();
     ASSERT_NE(screen, nullptr);
     EXPECT_FALSE(ControlVisible(screen, IDC_Picture3));
 }
 
-TEST_F(Lock, ShutDownDialogCancelLeavesTheLockAsItWas) {
-    startArmed();
-    simulate("pull-key");
+TEST_F(Lock, ShutDownCancelledThenThePassphraseEndsTheLockWithTheKeyAway) {
+    HWND main = startArmed();
+    Simulate("pull-key");
     HWND screen = lockScreen();
     ASSERT_NE(screen, nullptr);
     Click(screen, IDC_chButtonShutDown);
@@ -203,17 +208,33 @@ TEST_F(Lock, ShutDownDialogCancelLeavesTheLockAsItWas) {
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
     EXPECT_TRUE(IsWindow(screen));
     EXPECT_TRUE(recordPresent());
+
+    // The passphrase was read at arming: the store on the stick is out of reach now.
+    SetForegroundWindow(screen);
+    Click(screen, IDC_cButtonUnlock);
+    HWND password = DialogWith(program, IDC_lbPass);
+    ASSERT_NE(password, nullptr);
+    TypeChars(GetDlgItem(password, IDC_txtPassword), "OPEN-SESAME");
+    Click(password, IDC_cmdOk);
+    ExpectBox(program, LibraryString("langfile0409.dll", 527), LibraryString("langfile0409.dll", 302),
+              MessageBoxInfo::Critical);
+    TypeChars(GetDlgItem(password, IDC_txtPassword), "1");
+    Click(password, IDC_cmdOk);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(screen); }));
+    EXPECT_TRUE(ControlEnabled(main, IDC_cmdLock));
+    EXPECT_TRUE(recordGone());
 }
 
 TEST_F(Lock, KilledWhileLockedComesBackLockedAndTheKeyEndsBoth) {
     startArmed();
-    simulate("pull-key");
+    CopyProgramToPc();
+    Simulate("pull-key");
     ASSERT_NE(lockScreen(), nullptr);
     ASSERT_TRUE(WaitFor([] { return recordPresent(); }));
     program.kill();
 
-    Program again;
-    again.start();
+    Program again;   // from the PC: the stick, which holds the program, is the key that is away
+    again.start("quorvel.exe", kPcFolder);
     HWND screen = DialogWith(again, IDC_cButtonUnlock);
     ASSERT_NE(screen, nullptr);
     // The screen opens from the main window's load, so it shows a moment before the main window.
@@ -221,7 +242,7 @@ TEST_F(Lock, KilledWhileLockedComesBackLockedAndTheKeyEndsBoth) {
     WaitFor([&] { return (main = again.findWindow("QuorvelMainWindow")) != nullptr; });
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(ControlEnabled(main, IDC_cmdUnlock));
-    simulate("plug-key");
+    Simulate("plug-key");
     EXPECT_TRUE(again.waitExit(15s));   // the lock had been resumed: the main window closes too
     EXPECT_TRUE(recordGone());
 }

@@ -34,7 +34,7 @@ class Passphrase : public ::testing::Test {
 protected:
     void SetUp() override {
         PrepareProgramFolder(true);
-        WriteFileBytes(FolderPath("usbsim.txt"), kOneKey);
+        WriteFileBytes(SimFilePath(), kOneKey);
         WriteFileBytes(FolderPath("OwnerLock.ini"), "[OwnerInfo]\r\nName=Tester\r\n");
         main = program.startMain();
         ASSERT_NE(main, nullptr);
@@ -138,20 +138,23 @@ TEST_F(Passphrase, TypedTextIsUpperCasedAndFiltered) {
     EXPECT_FALSE(FileExists(FolderPath("pass.st")));
 }
 
-// A lock still recorded at start-up while the key is away: the lock screen's Unlock button
-// opens frmPassword, and the key's passphrase typed on the keys ends the lock and the program.
+// A lock still recorded (in the program folder, as older versions kept it) at a start from the
+// PC while the key is away: the lock screen's Unlock button opens frmPassword, and the key's
+// passphrase typed on the keys ends the lock and the program.
 TEST_F(Passphrase, UnlocksAResumedLock) {
     ASSERT_TRUE(WaitFor([] { return FileExists(FolderPath("bf.dat")); }));
     program.kill();
     StorePassphrase("09511642QV0001KEY", "OPEN-SESAME1");
-    WriteFileBytes(FolderPath("tplockts.ini"), "[LVantrel]\r\nLVantrelA=" + qv::EncodeDigitText("F") +
-                                                   "\r\nLVantrelC=" + qv::EncodeDigitText("VantrelLockEnable") + "\r\n");
-    WriteFileBytes(FolderPath("tpserial1.dat"), qv::EncodeDigitText("09511642QV0001KEY") + "\r\n");
-    WriteFileBytes(FolderPath("tpserial2.dat"), qv::EncodeOffsetText("09511642QV0001KEY") + "\r\n");
-    DeleteFileIfPresent(FolderPath("usbsim.txt"));   // the key is away
+    CopyProgramToPc();
+    const std::string pc = std::string(kPcFolder) + "\\";
+    WriteFileBytes(pc + "tplockts.ini", "[LVantrel]\r\nLVantrelA=" + qv::EncodeDigitText("F") +
+                                            "\r\nLVantrelC=" + qv::EncodeDigitText("VantrelLockEnable") + "\r\n");
+    WriteFileBytes(pc + "tpserial1.dat", qv::EncodeDigitText("09511642QV0001KEY") + "\r\n");
+    WriteFileBytes(pc + "tpserial2.dat", qv::EncodeOffsetText("09511642QV0001KEY") + "\r\n");
+    Simulate("pull-key");
 
     Program locked;
-    locked.start();
+    locked.start("quorvel.exe", kPcFolder);
     HWND lock = DialogWith(locked, IDC_cButtonUnlock);
     ASSERT_NE(lock, nullptr);
     // The user's click activates the lock screen, which then owns the dialog it opens.
@@ -175,6 +178,6 @@ TEST_F(Passphrase, UnlocksAResumedLock) {
     Screenshot(dialog, "Z:\\tmp\\qv-password.bmp");
     Click(dialog, IDC_cmdOk);
     EXPECT_TRUE(locked.waitExit(10s)) << "the resumed lock's main window closes after the unlock";
-    EXPECT_FALSE(FileExists(FolderPath("tplockts.ini")));
-    EXPECT_FALSE(FileExists(FolderPath("pass.ini")));
+    for (const std::string& gone : {pc + "tplockts.ini", RecordPath("tplockts.ini"), pc + "pass.ini"})
+        EXPECT_FALSE(FileExists(gone)) << gone;
 }

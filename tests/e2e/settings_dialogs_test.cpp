@@ -73,7 +73,7 @@ class SettingsDialogs : public ::testing::Test {
 protected:
     void SetUp() override {
         PrepareProgramFolder(true);
-        WriteFileBytes(FolderPath("usbsim.txt"), kOneKey);
+        WriteFileBytes(SimFilePath(), kOneKey);
         WriteFileBytes(FolderPath("OwnerLock.ini"), "[OwnerInfo]\r\nName=Tester\r\n");
         WriteFileBytes(FolderPath("setting.ini"), "[Setting]\r\nLanguage=" + Language() +
                                                       "\r\nCharset=" + std::to_string(charset()) + "\r\n");

@@ -33,7 +33,7 @@ std::string StoredKeyId() {
 
 TEST(UsbKeySelection, ThreeDevicesListCompleteOnesFirstAndTheChoiceBecomesTheKey) {
     PrepareProgramFolder();
-    WriteFileBytes(FolderPath("usbsim.txt"), kThreeDevices);
+    WriteFileBytes(SimFilePath(), kThreeDevices);
     Program program;
     HWND main = program.startMain();
     ASSERT_NE(main, nullptr);

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "fakes.h"
 #include "lock/arming.h"
+#include "lock_timer_world.h"
+#include "password/password_store.h"
 
 using namespace qv;
 using namespace qv::test;
@@ -10,7 +11,7 @@ namespace {
 
 struct ArmWorld : FakeWorld {
     ArmWorld() {
-        loadStrings({{304, "Passphrase"}, {514, "No key"}, {516, "Off, %username"}, {556, "No passphrase"},
+        loadStrings({{300, "T300"}, {304, "Passphrase"}, {514, "No key"}, {516, "Off, %username"}, {556, "No passphrase"},
                      {558, "Set one, %username?"}, {559, "Now?"}},
                     {{528, "Administrators only, %username"}});
         ctx.globals().ownerName = "Ann";
@@ -50,6 +51,24 @@ TEST(Arming, NoPassphraseAndNoToTheQuestionStopsBeforeArming) {
     EXPECT_FALSE(w.mainWindow.armed.has_value());
     EXPECT_TRUE(w.notifications.calls.empty());
     EXPECT_EQ(w.ctx.globals().lockUSBKeyId + " " + w.ctx.globals().lockDriveLetter, "09511642QV0001KEY F");
+}
+
+TEST(Arming, ArmsOnlyWithTheDriveNoticesAndThenHoldsThePassphrase) {
+    for (bool registers : {true, false}) {
+        SCOPED_TRACE(registers);
+        ArmWorld w;
+        w.usbSerial.setDevices({{"0951", "1642", "QV0001KEY"}});
+        w.drives.types['F'] = Drives::Removable;
+        w.fs.put(w.path("bf.dat"), LockTimerWorld::boxFile());
+        w.ctx.globals().lockUSBKeyId = "09511642QV0001KEY";
+        ASSERT_TRUE(SavePassword(w.ctx, "OPEN1234"));
+        w.notifications.registers = registers;
+        ArmLock(w.ctx);
+        EXPECT_EQ(w.mainWindow.armed.value_or(false), registers);
+        EXPECT_EQ(w.ctx.globals().lockNeeds.passphrase, registers ? "OPEN1234" : "");
+        EXPECT_EQ(w.messages.boxes().size(), registers ? 0u : 1u);
+        EXPECT_TRUE(registers || w.messages.last().title == "T300");
+    }
 }
 
 TEST(Arming, DisarmAsksThenCancelsTheNotifications) {

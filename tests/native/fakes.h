@@ -258,6 +258,8 @@ public:
     bool otherInstance = false;
     bool claimSingleInstance() override { return !otherInstance; }
     std::string executablePath() override { return exe; }
+    std::string recordFolder = "C:\\ProgramData\\Vantrel\\Quorvel";
+    std::string lockRecordFolder() override { return recordFolder; }
 };
 
 // String libraries are files whose content lists "id=text" lines.
@@ -541,7 +543,8 @@ class FakeDriveNotifications : public DriveNotifications {
 public:
     std::vector<std::string> calls;
     bool subclassWindow() override { calls.push_back("subclass"); return true; }
-    bool registerDriveNotify() override { calls.push_back("register"); return true; }
+    bool registers = true;
+    bool registerDriveNotify() override { calls.push_back("register"); return registers; }
     bool unregisterDriveNotify() override { calls.push_back("unregister"); return true; }
 };
 
@@ -587,6 +590,7 @@ struct FakeWorld {
         fs.mkdir(kFolder);
     }
     std::string path(const std::string& name) const { return std::string(kFolder) + "\\" + name; }
+    std::string record(const std::string& name) const { return system.recordFolder + "\\" + name; }
     // Installs language libraries with the given texts and loads them.
     void loadStrings(const std::map<std::uint32_t, std::string>& lang,
                      const std::map<std::uint32_t, std::string>& lic = {}) {

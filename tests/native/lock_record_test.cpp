@@ -32,12 +32,12 @@ struct RecordWorld : FakeWorld {
 
 TEST(LockRecord, WritesExactRecordFilesAndTouchesOnlyTheUserShortcutOnXP) {
     RecordWorld w(-1, kUserXP);
-    w.fs.put(w.path("tplockts.ini"), "[Old]\r\nx=1\r\n");   // stale file is replaced, not merged
+    w.fs.put(w.record("tplockts.ini"), "[Old]\r\nx=1\r\n");   // stale file is replaced, not merged
     w.registry.values[kRunPath] = {1, "kept"};
     WriteLockIni(w.ctx);
-    EXPECT_EQ(w.fs.get(w.path("tplockts.ini")), kMarker);
-    EXPECT_EQ(w.fs.get(w.path("tpserial1.dat")), EncodeDigitText("0781557104B1D19A") + "\r\n");
-    const std::string second = w.fs.get(w.path("tpserial2.dat"));
+    EXPECT_EQ(w.fs.get(w.record("tplockts.ini")), kMarker);
+    EXPECT_EQ(w.fs.get(w.record("tpserial1.dat")), EncodeDigitText("0781557104B1D19A") + "\r\n");
+    const std::string second = w.fs.get(w.record("tpserial2.dat"));
     ASSERT_GE(second.size(), 2u);
     EXPECT_EQ(second.find_first_of("\r\n"), second.size() - 2);   // one line
     EXPECT_FALSE(w.fs.has(kUserXP + "\\SCQuorvel.lnk"));
@@ -47,9 +47,26 @@ TEST(LockRecord, WritesExactRecordFilesAndTouchesOnlyTheUserShortcutOnXP) {
 
     w.fs.put(kUserXP + "\\SCQuorvel.lnk", "LNK", AttrHidden | AttrReadOnly);
     DelLockIni(w.ctx);
-    EXPECT_FALSE(w.fs.has(kUserXP + "\\SCQuorvel.lnk") || w.fs.has(w.path("tpserial1.dat")));
+    EXPECT_FALSE(w.fs.has(kUserXP + "\\SCQuorvel.lnk") || w.fs.has(w.record("tpserial1.dat")));
     EXPECT_EQ(w.registry.values.size(), 1u);
     EXPECT_EQ(w.registry.values[kRunPath].data, "kept");
+}
+
+TEST(LockRecord, KeptOnThePcWhileAnOlderOneInTheProgramFolderIsStillReadAndRemoved) {
+    RecordWorld w(-1, kUserXP);
+    const char* files[] = {"tplockts.ini", "tpserial1.dat", "tpserial2.dat"};
+    const std::string old[] = {kMarker, EncodeDigitText("OLDKEY") + "\r\n", EncodeOffsetText("OLDKEY") + "\r\n"};
+    for (int i = 0; i < 3; ++i) w.fs.put(w.path(files[i]), old[i]);
+    EXPECT_EQ(ReadLockRecord(w.ctx).keyId, "OLDKEY");
+    WriteLockIni(w.ctx);
+    EXPECT_EQ(ReadLockRecord(w.ctx).keyId, "0781557104B1D19A");   // the PC's record comes first
+    DelLockIni(w.ctx);
+    for (const char* file : files) EXPECT_FALSE(w.fs.has(w.path(file)) || w.fs.has(w.record(file))) << file;
+
+    RecordWorld noFolder(-1, kUserXP);   // no per-machine folder to be had: the program folder
+    noFolder.system.recordFolder.clear();
+    WriteLockIni(noFolder.ctx);
+    EXPECT_TRUE(noFolder.fs.has(noFolder.path("tpserial1.dat")));
 }
 
 TEST(LockRecord, Win98WritesAndRemovesShortcutsAndRunValue) {
@@ -64,8 +81,8 @@ TEST(LockRecord, Win98WritesAndRemovesShortcutsAndRunValue) {
 
         w.fs.put(w.path("tlochg.dat"), "x", AttrHidden | AttrReadOnly);
         DelLockIni(w.ctx);
-        for (const std::string& gone : {w.path("tplockts.ini"), w.path("tlochg.dat"), w.path("tpserial1.dat"),
-                                        w.path("tpserial2.dat"), kUser98 + "\\SCQuorvel.lnk", kAll98 + "SCQuorvel.lnk"})
+        for (const std::string& gone : {w.record("tplockts.ini"), w.path("tlochg.dat"), w.record("tpserial1.dat"),
+                                        w.record("tpserial2.dat"), kUser98 + "\\SCQuorvel.lnk", kAll98 + "SCQuorvel.lnk"})
             EXPECT_FALSE(w.fs.has(gone)) << gone;
         EXPECT_TRUE(w.registry.values.empty());
         EXPECT_TRUE(w.fs.has(w.path("SCQuorvel.lnk")));
@@ -98,17 +115,17 @@ TEST(LockRecord, AllUsersShortcutOnlyWhenTheDerivedFolderExists) {
 TEST(LockRecord, NoStartupFolderStopsAfterTheRecordFilesButFailedStepsDoNot) {
     RecordWorld w(3, "");
     WriteLockIni(w.ctx);
-    EXPECT_TRUE(w.fs.has(w.path("tpserial2.dat")));
+    EXPECT_TRUE(w.fs.has(w.record("tpserial2.dat")));
     EXPECT_TRUE(w.registry.values.empty());
     w.registry.values[kRunPath] = {1, "kept"};
     DelLockIni(w.ctx);
-    EXPECT_FALSE(w.fs.has(w.path("tpserial2.dat")));
+    EXPECT_FALSE(w.fs.has(w.record("tpserial2.dat")));
     EXPECT_EQ(w.registry.values.size(), 1u);
 
     RecordWorld failing(3, kUser98);
-    failing.fs.failWrites = {failing.path("tplockts.ini"), failing.path("tpserial1.dat")};
+    failing.fs.failWrites = {failing.record("tplockts.ini"), failing.record("tpserial1.dat")};
     WriteLockIni(failing.ctx);
-    EXPECT_TRUE(failing.fs.has(failing.path("tpserial2.dat")) && failing.fs.has(kUser98 + "\\SCQuorvel.lnk"));
+    EXPECT_TRUE(failing.fs.has(failing.record("tpserial2.dat")) && failing.fs.has(kUser98 + "\\SCQuorvel.lnk"));
     EXPECT_TRUE(failing.registry.values.count(kRunPath));
 }
 

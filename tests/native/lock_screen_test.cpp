@@ -182,10 +182,14 @@ TEST(LockScreen, ClockCountsDownAndTheLockExpiresOnlyAtTheFirstTickAfterTheUnloc
     EXPECT_TRUE(w.mainWindow.calls.empty());
 
     w.lockDown.calls.clear();
+    w.ctx.globals().lockNeeds.passphrase = "HELD-SINCE-ARMING";
+    w.ctx.globals().lockNeeds.held = true;
     w.clock.t = unlock + 1;
     w.tick();
     EXPECT_FALSE(w.form.isLoaded() || v.isOpen() || v.timerEnabled("Timer1"));
-    EXPECT_EQ(w.mainWindow.calls, (Log{"delLockIni"}));
+    EXPECT_FALSE(w.ctx.globals().lockNeeds.held || !w.ctx.globals().lockNeeds.passphrase.empty());
+    // A resumed lock's polling stops with it: nothing hides the task bar afterwards.
+    EXPECT_EQ(w.mainWindow.calls, (Log{"delLockIni", "stopPolling"}));
     EXPECT_EQ(w.mainWindow.status, "Idle, Ann");
     EXPECT_EQ(w.mainWindow.armed, false);
     EXPECT_EQ(w.notifications.calls, (Log{"unregister"}));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "lock/lock_needs.h"
 #include "lock/lock_timer.h"
 #include "lock_timer_world.h"
 
@@ -57,6 +58,17 @@ TEST(LockTimer, LeftoverPlainFileIsDeletedFirstAndNeverRead) {
     const auto& log = w.fs.log;
     EXPECT_LT(std::find(log.begin(), log.end(), "remove " + w.plain),
               std::find(log.begin(), log.end(), "write " + w.plain));
+}
+
+TEST(LockTimer, DurationHeldSinceArmingFollowsChangesAndOutlivesTheStick) {
+    LockTimerWorld w;
+    ASSERT_TRUE(WriteLockTimer(w.ctx, "5"));
+    HoldLockNeeds(w.ctx);
+    ASSERT_TRUE(WriteLockTimer(w.ctx, "7"));
+    w.fs.files.clear();   // the stick is pulled
+    EXPECT_EQ(LockHours(w.ctx), 7);
+    ReleaseLockNeeds(w.ctx);
+    EXPECT_EQ(LockHours(w.ctx), 0);
 }
 
 TEST(LockTimer, WriteStoresOneLineAndDeleteRemovesBothFiles) {

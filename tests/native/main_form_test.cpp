@@ -91,12 +91,18 @@ TEST(MainForm, ResumeDecisionsAtStartup) {
         w.usbSerial.setDevices(c.devices);
         w.load();
         EXPECT_FALSE(w.fs.has(shortcut));
-        for (const char* file : {"tplockts.ini", "tpserial1.dat", "tpserial2.dat"})
-            EXPECT_EQ(w.fs.has(w.path(file)), c.locked) << file;   // the record stays only while locked
+        for (const char* file : {"tplockts.ini", "tpserial1.dat", "tpserial2.dat"}) {
+            // The record stays only while locked, moved from the program folder to the PC.
+            EXPECT_EQ(w.fs.has(w.record(file)), c.locked) << file;
+            EXPECT_FALSE(w.fs.has(w.path(file))) << file;
+        }
         EXPECT_EQ(w.view().isOpen(), c.windowStays);
         EXPECT_EQ(w.lockScreen.calls, c.locked ? Log{"open"} : Log{});
         const bool valid = c.locked || !c.windowStays;   // a valid record arms before looking for the key
-        EXPECT_EQ(w.notifications.calls, valid ? (Log{"subclass", "register"}) : Log{});
+        Log notices = valid ? Log{"subclass", "register"} : Log{};
+        if (valid && !c.windowStays) notices.push_back("unregister");   // the next window's arming registers anew
+        EXPECT_EQ(w.notifications.calls, notices);
+        EXPECT_EQ(w.ctx.globals().lockNeeds.held, c.locked);
         EXPECT_EQ(w.ctx.globals().lockResumedAtStartup, c.locked);
         EXPECT_EQ(w.view().isEnabled("cmdUnlock"), c.locked);
         if (!c.locked) continue;
@@ -117,10 +123,12 @@ TEST(MainForm, ClosingAsksOnlyWhileArmed) {
     MainWorld armed;
     armed.load();
     armed.form.setArmed(true);
-    armed.messages.answers = {IdNo};
+    armed.messages.answers = {IdNo, IdNo};
     armed.form.click("mnuFileExit");
-    EXPECT_TRUE(armed.view().isOpen());
     armed.messages.expectOnly("Sure?", "Quit", MbYesNo | MbIconExclamation);
+    armed.form.escapePressed();   // Esc asks as Exit does
+    EXPECT_TRUE(armed.view().isOpen());
+    EXPECT_EQ(armed.messages.shown.size(), 2u);
     armed.messages.answers = {IdYes};
     armed.form.click("cmdCancel");
     EXPECT_FALSE(armed.view().isOpen());

@@ -2,6 +2,7 @@
 // password dialog of the lock screen.
 #include <gtest/gtest.h>
 
+#include "lock/lock_needs.h"
 #include "lock_timer_world.h"
 #include "password/keyboard.h"
 #include "password/password_forms.h"
@@ -225,6 +226,18 @@ TEST(UnlockByPassword, MatchEndsTheLockInOrder) {
         EXPECT_FALSE(openWhenLockUnloads);
         EXPECT_TRUE(w.messages.shown.empty());
     }
+}
+
+TEST(UnlockByPassword, PassphraseHeldSinceArmingFollowsChangesAndOutlivesTheStick) {
+    World w;
+    w.save("OPEN1234");
+    HoldLockNeeds(w.ctx);
+    w.save("CHANGED9");   // changed while armed
+    w.fs.files.clear();   // the stick is pulled
+    EXPECT_EQ(w.unlock("OPEN1234"), "OPEN1234");
+    EXPECT_EQ(w.boxes(), Log{Box("T302", "Wrong", MbIconCritical)});
+    EXPECT_EQ(w.unlock("CHANGED9"), "<closed>");
+    EXPECT_FALSE(w.ctx.globals().lockNeeds.held || !w.ctx.globals().lockNeeds.passphrase.empty());
 }
 
 TEST(UnlockByPassword, TypedTextIsTrimmedAndNoWindowsAreNeeded) {

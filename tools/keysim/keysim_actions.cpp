@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <dbt.h>
+
 namespace keysim {
 
 namespace {
@@ -11,7 +13,50 @@ constexpr UINT kShellNotifyMessage = 0x401;
 constexpr LPARAM kDriveAdd = 0x100;
 constexpr LPARAM kDriveRemoved = 0x80;
 
-std::string SimPath(const std::string& folder) { return folder + "\\" + qv::kUsbSimFileName; }
+std::string EnvText(const char* name) {
+    char value[MAX_PATH * 2] = {};
+    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+// The device list lives off the stick when the scripts say where (QV_USBSIM): the key's drive
+// goes away with the key.
+std::string SimPath(const std::string& folder) {
+    std::string machine = EnvText("QV_USBSIM");
+    return machine.empty() ? folder + "\\" + qv::kUsbSimFileName : machine;
+}
+
+bool Present(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The folder behind the key's drive letter, as the scripts give it (QV_STICK, through Wine's Z:
+// drive): pulling the key moves it aside, so the drive really goes, and plugging moves it back.
+bool MoveStick(bool plug) {
+    const std::string stick = EnvText("QV_STICK");
+    if (stick.empty()) return true;
+    const std::string away = stick + ".pulled";
+    const std::string& from = plug ? away : stick;
+    const std::string& to = plug ? stick : away;
+    if (Present(to) && !Present(from)) return true;
+    return MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
+// The drive's letter for the system's volume broadcast: the program folder's, else F.
+DWORD UnitMask(const std::string& folder) {
+    char letter = folder.size() > 1 && folder[1] == ':' ? static_cast<char>(folder[0] & ~0x20) : 'F';
+    return letter >= 'A' && letter <= 'Z' ? 1u << (letter - 'A') : 1u << ('F' - 'A');
+}
+
+// Both roads by which Windows tells of a drive coming or going: the shell's notice to the
+// window that asked for it, and the system's broadcast to every top-level window.
+void Notify(HWND main, bool plug, DWORD unitMask) {
+    PostMessageA(main, kShellNotifyMessage, 0, plug ? kDriveAdd : kDriveRemoved);
+    DEV_BROADCAST_VOLUME volume{};
+    volume.dbcv_size = sizeof volume;
+    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+    volume.dbcv_unitmask = unitMask;
+    SendMessageTimeoutA(main, WM_DEVICECHANGE, plug ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,
+                        reinterpret_cast<LPARAM>(&volume), SMTO_ABORTIFHUNG, 5000, nullptr);
+}
 
 std::string ReadAll(const std::string& path) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -68,16 +113,26 @@ bool Apply(const std::string& programFolder, const Action& action, std::string& 
     qv::UsbSimFile file = qv::ParseUsbSimFile(ReadAll(path));
     bool changed = action.plug ? qv::PlugSimStick(file, action.stick) : qv::PullSimStick(file, action.stick);
     std::string what = std::string(qv::SimStickName(action.stick)) + (action.plug ? " plugged" : " pulled");
+    // The drive follows the key even when the list already did.
+    const bool key = action.stick == qv::SimStick::Key;
+    if (key && action.plug && !MoveStick(true)) {
+        report = "cannot bring the key's drive back";
+        return false;
+    }
+    if (changed && !WriteAll(path, qv::FormatUsbSimFile(file))) {
+        report = "cannot write " + path;
+        return false;
+    }
+    if (key && !action.plug && !MoveStick(false)) {
+        report = "cannot take the key's drive away";
+        return false;
+    }
     if (!changed) {
         report = what + " already";
         return true;
     }
-    if (!WriteAll(path, qv::FormatUsbSimFile(file))) {
-        report = "cannot write " + path;
-        return false;
-    }
     HWND main = FindWindowA(kMainWindowClass, nullptr);
-    if (main) PostMessageA(main, kShellNotifyMessage, 0, action.plug ? kDriveAdd : kDriveRemoved);
+    if (main) Notify(main, action.plug, UnitMask(programFolder));
     report = what + (main ? "; main window notified" : "; no main window");
     return true;
 }

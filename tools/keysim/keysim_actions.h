@@ -1,5 +1,6 @@
-// What the key simulator does: rewrites usbsim.txt in the program folder and tells the
-// program's main window of the drive arrival or removal, as the shell would.
+// What the key simulator does: rewrites usbsim.txt (in the program folder, or where QV_USBSIM
+// says), takes the key's drive away or brings it back (the folder QV_STICK names), and tells
+// the program's main window of the drive arrival or removal, as the shell and the system would.
 #pragma once
 
 #include <string>

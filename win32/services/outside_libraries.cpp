@@ -63,6 +63,10 @@ std::string SystemLibraryPath(const char* name) {
     return std::string(folder, length) + "\\" + name;
 }
 
+bool WinLockDownLibrary::preload() { return Load(module_, "QuorvelDll.dll") != nullptr; }
+bool WinUsbSerialLibrary::preload() { return Load(module_, "KvUSBSerial.DLL") != nullptr; }
+bool WinSecureDeleteLibrary::preload() { return Load(module_, "SecureDel.dll") != nullptr; }
+
 void WinLockDownLibrary::call(const char* operation, std::int32_t flag) {
     using Fn = LONG(WINAPI*)(LONG);
     if (auto fn = Proc<Fn>(Load(module_, "QuorvelDll.dll"), operation)) fn(flag);

@@ -1,11 +1,13 @@
 #include "services/shell_notify.h"
 
+#include <dbt.h>
 #include <shlobj.h>
 
 #include <cstdio>
 
 #include "app/program_strings.h"
 #include "services/win_services.h"
+#include "usbkey/drive_events.h"
 #include "ui/form_host.h"
 
 namespace qv::win {
@@ -33,13 +35,40 @@ LRESULT CALLBACK NotifyWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         UnsubclassWindow(hwnd);
         return 0;
     }
-    if (message == kShellNotifyMessage && Active() && Active()->registered() && Handler()) {
+    const bool listening = Active() && Active()->registered() && Handler();
+    if (message == kShellNotifyMessage) {
         // wParam points at the two item lists; only the event id decides, they are never read.
-        Handler()(static_cast<std::int32_t>(lParam));
+        if (listening) Handler()(static_cast<std::int32_t>(lParam));
+        // Not passed on: to the dialog procedure 0x401 is DM_SETDEFID.
+        return 0;
+    }
+    // The system's own volume broadcasts reach every top-level window, whatever its rights
+    // and the shell's: the same handler takes them.
+    if (message == WM_DEVICECHANGE && (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && listening) {
+        auto header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
+        if (header && header->dbch_devicetype == DBT_DEVTYP_VOLUME)
+            Handler()(wParam == DBT_DEVICEARRIVAL ? kDriveAdded : kDriveRemoved);
     }
     return old ? CallWindowProcA(old, hwnd, message, wParam, lParam) : DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+
+// An elevated window gets no message from 0x400 up from the shell, which runs with the user's
+// rights, unless it lets the message through. The calls exist from Windows Vista (process-wide)
+// and 7 (per window) on, so they are looked up.
+void AllowShellNotice(HWND hwnd) {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    using PerWindowFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    using ProcessFn = BOOL(WINAPI*)(UINT, DWORD);
+    constexpr DWORD kAllow = 1;   // MSGFLT_ALLOW / MSGFLT_ADD
+    if (auto perWindow = reinterpret_cast<PerWindowFn>(
+            reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")))) {
+        perWindow(hwnd, kShellNotifyMessage, kAllow, nullptr);
+    } else if (auto process = reinterpret_cast<ProcessFn>(
+                   reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")))) {
+        process(kShellNotifyMessage, kAllow);
+    }
+}
 
 }  // namespace
 
@@ -76,7 +105,9 @@ void ShellDriveNotifications::setHandler(std::function<void(std::int32_t)> handl
 
 bool ShellDriveNotifications::subclassWindow() {
     HWND main = FormHostOf().mainWindow();
-    return main && SubclassWindow(ctx_, main, NotifyWndProc);
+    if (!main || !SubclassWindow(ctx_, main, NotifyWndProc)) return false;
+    AllowShellNotice(main);
+    return true;
 }
 
 bool ShellDriveNotifications::registerDriveNotify() {

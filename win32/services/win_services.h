@@ -82,9 +82,11 @@ public:
     bool isNTAdmin() override;
     bool claimSingleInstance() override;
     std::string executablePath() override;
+    std::string lockRecordFolder() override;
 
 private:
     HANDLE mutex_ = nullptr;
+    std::string recordFolder_;
 };
 
 class WinStringLoader : public StringLibraryLoader {
@@ -107,6 +109,8 @@ public:
     void lockW98SpecialKey(std::int32_t flag) override { call("LockW98SpecialKey", flag); }
     void lockW2kTaskManager(std::int32_t flag) override { call("LockW2kTaskManager", flag); }
     void lockWAllTaskbar(std::int32_t flag) override { call("LockWAllTaskbar", flag); }
+    // Loaded at start, from the stick, so a lock never needs it from there again.
+    bool preload();
 
 private:
     void call(const char* operation, std::int32_t flag);
@@ -116,6 +120,7 @@ private:
 class WinUsbSerialLibrary : public UsbSerialLibrary {
 public:
     bool getUSBSerial(char* buffer, std::int16_t& length, std::int16_t& count, std::int16_t& status) override;
+    bool preload();
 
 private:
     HMODULE module_ = nullptr;
@@ -124,6 +129,7 @@ private:
 class WinSecureDeleteLibrary : public SecureDeleteLibrary {
 public:
     std::int16_t sDelete(const std::string& path) override;
+    bool preload();
 
 private:
     HMODULE module_ = nullptr;

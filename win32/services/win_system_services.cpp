@@ -1,5 +1,8 @@
 #include <ctime>
 
+#include <shlobj.h>
+#include <sddl.h>
+
 #include "services/win_services.h"
 
 namespace qv::win {
@@ -113,6 +116,34 @@ std::string WinSystemInfo::executablePath() {
     char buffer[MAX_PATH * 2] = {};
     DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
     return std::string(buffer, length);
+}
+
+std::string WinSystemInfo::lockRecordFolder() {
+    if (!recordFolder_.empty()) return recordFolder_;
+    char base[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, base)))
+        return {};
+    // Only administrators and the system may change it, so that no user can forge or drop a
+    // lock; everyone may read it. The list is protected from what the parent folder grants.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FRFX;;;BU)",
+                                                              SDDL_REVISION_1, &descriptor, nullptr))
+        return {};
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    std::string folder = base;
+    bool ok = true;
+    for (const char* part : {"Vantrel", "Quorvel"}) {
+        folder += std::string("\\") + part;
+        if (CreateDirectoryA(folder.c_str(), &attributes)) continue;
+        // A folder made earlier, by anyone, gets the same list.
+        ok = GetLastError() == ERROR_ALREADY_EXISTS &&
+             SetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                              descriptor);
+        if (!ok) break;
+    }
+    LocalFree(descriptor);
+    if (ok) recordFolder_ = folder;
+    return recordFolder_;
 }
 
 StringLibraryLoader::Handle WinStringLoader::load(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "ui/dialog_view.h"
 
+#include <cstring>
+
 #include <commctrl.h>
 
 #include "resources/resource_ids.h"
@@ -286,10 +288,14 @@ INT_PTR DialogView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && !closing_) form_.activate();
         return FALSE;
+    case DM_SETDEFID:
+        // The shell's drive notice is the same number: on the main window it never moves the
+        // default button.
+        return std::strcmp(form_.name(), "frmMain") == 0 ? TRUE : FALSE;
     case WM_COMMAND: {
         int id = LOWORD(wParam), code = HIWORD(wParam);
         if (id == IDCANCEL && code == BN_CLICKED && !GetDlgItem(hwnd_, IDCANCEL)) {
-            form_.closeRequested();   // Esc
+            form_.escapePressed();
             return TRUE;
         }
         const std::string& name = ControlName(id);
