@@ -143,6 +143,19 @@ TEST(KeyboardSetPassword, TypedTextIsFilteredUpperCasedAndCut) {
     EXPECT_EQ(unlock.boxes(), 0u);
 }
 
+TEST(KeyboardSetPassword, DoubleByteCharacterIsRefusedWhole) {
+    // Second bytes "@" and "A" are allowed characters on their own.
+    struct Case { unsigned codePage; const char* pasted; const char* kept; } cases[] = {
+        {936, "a\x81\x40" "b", "AB"}, {950, "a\xA4\x41" "b", "AB"}, {1252, "a\xA4\x41" "b", "AAB"}};
+    for (const Case& c : cases) {
+        Dialog d(true);
+        d.w.system.codePage = c.codePage;
+        d.view.setText("txtPassword", c.pasted);
+        EXPECT_EQ(d.text(), c.kept) << c.codePage;
+        EXPECT_EQ(d.boxes(), 1u) << c.codePage;
+    }
+}
+
 TEST(KeyboardSetPassword, ClicksOnTheFieldsChooseWhereKeysType) {
     Dialog d(true);
     EXPECT_EQ(d.activeField(), 1);
