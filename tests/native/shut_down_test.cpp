@@ -36,20 +36,22 @@ TEST(ShutDownDialog, OpensTopmostWithShutDownChosenAndCancelChangesNothing) {
 }
 
 TEST(ShutDownDialog, OkCallsThePowerFunctionOfTheChoice) {
-    // Windows 98 and Me wait for the program's windows to close, unless the system refuses: then the lock stays.
+    // Windows 98 and Me wait for the program's windows to close. A refusal keeps the lock and puts the
+    // dialog back as it was, with the system's reason.
     struct Case { std::int16_t osCode; const char *choice, *call; bool closesWindows, refused = false; };
     const Case cases[] = {
         {-1, "Shut down", "shutdownNt", false}, {-1, "Restart", "restart", false}, {-1, "Log off", "logOff", false},
         {2, "Shut down", "shutdownNt", false},  {3, "Shut down", "exitWindows98", true},
         {4, "Shut down", "exitWindows98", true}, {3, "Restart", "restart", true},   {4, "Log off", "logOff", true},
-        {3, "Shut down", "exitWindows98", false, true},
+        {3, "Shut down", "exitWindows98", false, true}, {-1, "Shut down", "shutdownNt", false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.osCode) + " " + c.choice + (c.refused ? " refused" : ""));
         ShutDownWorld w;
         w.ctx.globals().osCode = c.osCode;
         w.power.result = !c.refused;
-        std::string atCall;   // what the screen shows when the call is made, after two rounds of painting
+        w.shell.errorDescription = "Access is denied.";
+        std::string atCall, after;   // what the screen shows when the call is made, after two rounds of painting
         w.show([&](FakeView& v) {
             w.power.onCall = [&] {
                 const bool buttons = v.isVisible("cmdOk") || v.isVisible("cmdCancel");
@@ -59,7 +61,16 @@ TEST(ShutDownDialog, OkCallsThePowerFunctionOfTheChoice) {
             v.setText("Combo1", c.choice);
             w.form.click("cmdOk");
             EXPECT_TRUE(v.isOpen()) << "the dialog itself stays until the system goes down";
+            after = v.caption("lbShutDown") + (v.isVisible("cmdOk") && v.isVisible("cmdCancel") ? " buttons" : "");
         });
+        EXPECT_EQ(after, c.refused ? "Are you sure want to shut down your computer? buttons"
+                                   : "Your computer is shutting down ...");
+        EXPECT_EQ(w.messages.boxes(), c.refused ? std::vector<std::string>{FakeMessageBoxes::box(
+                                                      "Shut Down Windows",
+                                                      "The computer could not be shut down: Windows refused.\r\n\r\n"
+                                                      "Access is denied.",
+                                                      MbIconExclamation)}
+                                                : std::vector<std::string>{});
         EXPECT_EQ(w.power.calls, (Log{c.call}));
         EXPECT_EQ(atCall, "2 Your computer is shutting down ...");
         EXPECT_EQ(w.lockScreen.calls, c.closesWindows ? Log{"unload"} : Log{});
