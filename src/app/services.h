@@ -145,8 +145,6 @@ public:
     virtual bool claimSingleInstance() = 0;
     // Full path of the running executable ("F:\Program\quorvel\quorvel.exe").
     virtual std::string executablePath() = 0;
-    // The ANSI code page the program's texts are in (1252, 936, 950, ...).
-    virtual unsigned ansiCodePage() = 0;
 };
 
 // Drives by letter ("E").

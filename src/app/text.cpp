@@ -61,16 +61,6 @@ std::size_t InStr(std::string_view text, std::string_view needle, std::size_t fr
     return hit == std::string_view::npos ? 0 : hit + 1;
 }
 
-std::size_t AnsiCharLength(unsigned codePage, unsigned char lead) {
-    switch (codePage) {
-        case 932: return (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC) ? 2 : 1;
-        case 936:
-        case 949:
-        case 950: return lead >= 0x81 && lead <= 0xFE ? 2 : 1;
-        default: return 1;
-    }
-}
-
 bool ParseInt16(std::string_view text, int& value) {
     std::string t = Trim(text);
     if (t.empty() || t.size() > 6) return false;

@@ -17,9 +17,6 @@ std::string ToLowerAscii(std::string_view text);
 bool StartsWith(std::string_view text, std::string_view prefix);
 // 1-based position of `needle` in `text` at or after `from` (1-based), 0 when absent, like InStr.
 std::size_t InStr(std::string_view text, std::string_view needle, std::size_t from = 1);
-// Bytes of the ANSI character that starts with `lead`: 2 for the lead bytes of the
-// double-byte code pages (932, 936, 949, 950), else 1.
-std::size_t AnsiCharLength(unsigned codePage, unsigned char lead);
 // Parses a trimmed decimal text into a 16-bit signed value; false when it is not one.
 bool ParseInt16(std::string_view text, int& value);
 

@@ -64,10 +64,9 @@ public:
     // The list view control of that name; null when the window has none.
     virtual ListView* listView(const std::string& control) { return nullptr; }
 
-    // The whole desktop across every monitor, and the primary monitor's work area (without
-    // the task bar), in twips.
+    // The whole desktop across every monitor, and the primary monitor, in twips.
     virtual ScreenRect virtualScreenTwips() const = 0;
-    virtual ScreenRect primaryWorkAreaTwips() const = 0;
+    virtual ScreenRect primaryScreenTwips() const = 0;
 
     // Centres the window on the screen.
     virtual void centreOnScreen() = 0;

@@ -154,7 +154,7 @@ void LockForm::layoutScreen() {
     if (!attached()) return;
     View& v = view();
     const ScreenRect desktop = v.virtualScreenTwips();
-    ScreenRect primary = v.primaryWorkAreaTwips();
+    ScreenRect primary = v.primaryScreenTwips();
     if (primary.width <= 0 || primary.height <= 0) primary = desktop;
 
     // The window overhangs every edge of the whole desktop by 100 twips.

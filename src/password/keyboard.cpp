@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/code_page.h"
 #include "app/context.h"
 #include "app/text.h"
 
@@ -117,7 +118,7 @@ void DeleteInField(View& view, const std::string& field) {
 std::string FilterPasswordText(Context& ctx, std::string_view text) {
     // Character by character: the second byte of a double-byte character may look like an
     // allowed one, and must go with its first.
-    const unsigned codePage = ctx.services().system.ansiCodePage();
+    const unsigned codePage = AnsiCodePage();
     std::string kept;
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length =

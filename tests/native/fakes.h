@@ -239,8 +239,6 @@ public:
     bool otherInstance = false;
     bool claimSingleInstance() override { return !otherInstance; }
     std::string executablePath() override { return exe; }
-    unsigned codePage = 1252;
-    unsigned ansiCodePage() override { return codePage; }
 };
 
 // String libraries are files whose content lists "id=text" lines.
@@ -427,9 +425,9 @@ public:
         x.left = l, x.top = t, x.width = w, x.height = h;
     }
     // One 1024 x 768 monitor unless a test sets another desktop.
-    ScreenRect virtualScreen{0, 0, 15360, 11520}, primaryWorkArea{0, 0, 15360, 11520};
+    ScreenRect virtualScreen{0, 0, 15360, 11520}, primaryScreen{0, 0, 15360, 11520};
     ScreenRect virtualScreenTwips() const override { return virtualScreen; }
-    ScreenRect primaryWorkAreaTwips() const override { return primaryWorkArea; }
+    ScreenRect primaryScreenTwips() const override { return primaryScreen; }
     void centreOnScreen() override {}
     std::map<std::string, FakeListView> listViews;
     ListView* listView(const std::string& n) override { return &listViews[n]; }

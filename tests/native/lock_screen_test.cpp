@@ -129,7 +129,7 @@ TEST(LockScreen, WindowCoversEveryMonitorAndThePanelsSitInThePrimaryWorkArea) {
         w.form.open();
         FakeView& v = w.view();
         v.virtualScreen = c.desktop;
-        v.primaryWorkArea = c.primary;
+        v.primaryScreen = c.primary;   // the work area
         w.form.layoutScreen();   // as after a display change
         const auto &p1 = v.c("Picture1"), &p2 = v.c("Picture2"), &p3 = v.c("Picture3");
         EXPECT_EQ(Box(v.c("")), c.window);

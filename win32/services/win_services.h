@@ -75,7 +75,6 @@ public:
     bool isNTAdmin() override;
     bool claimSingleInstance() override;
     std::string executablePath() override;
-    unsigned ansiCodePage() override;
 
 private:
     HANDLE mutex_ = nullptr;

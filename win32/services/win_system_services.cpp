@@ -115,8 +115,6 @@ std::string WinSystemInfo::executablePath() {
     return std::string(buffer, length);
 }
 
-unsigned WinSystemInfo::ansiCodePage() { return GetACP(); }
-
 StringLibraryLoader::Handle WinStringLoader::load(const std::string& path) {
     return reinterpret_cast<Handle>(LoadLibraryA(path.c_str()));
 }

@@ -234,7 +234,8 @@ ScreenRect DialogView::virtualScreenTwips() const {
             PixelsToTwips(GetSystemMetrics(SM_CXVIRTUALSCREEN)), PixelsToTwips(GetSystemMetrics(SM_CYVIRTUALSCREEN))};
 }
 
-ScreenRect DialogView::primaryWorkAreaTwips() const {
+// The primary monitor's work area: what the task bar leaves of it.
+ScreenRect DialogView::primaryScreenTwips() const {
     RECT r{};
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0))
         r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};

@@ -42,7 +42,7 @@ public:
     void move(const std::string& control, int left, int top, int width, int height) override;
     ListView* listView(const std::string& control) override;
     ScreenRect virtualScreenTwips() const override;
-    ScreenRect primaryWorkAreaTwips() const override;
+    ScreenRect primaryScreenTwips() const override;
     void centreOnScreen() override;
     void setTopMost() override;
     void close() override;
