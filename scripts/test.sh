@@ -35,6 +35,8 @@ for exe in "$bin"/qv_win_*.exe; do
   [ -e "$exe" ] || continue
   run "$(basename "$exe")" qv_xrun "$exe"
 done
+# The lock screen at 1024x768 and at 1280x800 with 150 % scaling, in a prefix of its own.
+run "lock screen on small and scaled screens" bash scripts/screens.sh
 qv_stick_env "$stick"
 run "end-to-end" qv_xrun "$bin/qv_e2e_tests.exe"
 # The Chinese captions, under the matching locales (Wine takes its code page from them).

@@ -1,5 +1,6 @@
 #include "app/ini_file.h"
 
+#include <cstdint>
 #include <vector>
 
 #include "app/text.h"
@@ -16,7 +17,61 @@ std::string Strip(std::string_view s) {
     return std::string(s.substr(b, e - b + 1));
 }
 
-std::vector<std::string> SplitLines(const std::string& data) {
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// UTF-16 text after its byte-order mark; an odd last byte and unpaired surrogates are dropped.
+std::string FromUtf16(std::string_view data, bool bigEndian) {
+    std::string out;
+    out.reserve(data.size() / 2);
+    auto unit = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(data[i]), b = static_cast<unsigned char>(data[i + 1]);
+        return static_cast<std::uint32_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    };
+    for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+        std::uint32_t u = unit(i);
+        if (u >= 0xD800 && u < 0xDC00 && i + 3 < data.size()) {
+            const std::uint32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+            }
+            continue;
+        }
+        if (u >= 0xD800 && u < 0xE000) continue;
+        AppendUtf8(out, u);
+    }
+    return out;
+}
+
+// Notepad may save an INI file as UTF-16 or as UTF-8, each with a byte-order mark; the
+// names and values the program keeps there are ASCII and read the same from all three
+// (other characters of a UTF-16 file come out as UTF-8).
+std::string IniText(const std::string& data) {
+    const std::string_view rest = data.size() >= 2 ? std::string_view(data).substr(2) : std::string_view();
+    if (data.size() >= 2 && data[0] == '\xFF' && data[1] == '\xFE') return FromUtf16(rest, false);
+    if (data.size() >= 2 && data[0] == '\xFE' && data[1] == '\xFF') return FromUtf16(rest, true);
+    if (data.compare(0, 3, "\xEF\xBB\xBF") == 0) return data.substr(3);
+    return data;
+}
+
+std::vector<std::string> SplitLines(const std::string& raw) {
+    const std::string data = IniText(raw);
     std::vector<std::string> lines;
     std::size_t pos = 0;
     while (pos < data.size()) {

@@ -1,5 +1,6 @@
 #include "lock/lock_form.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -176,10 +177,19 @@ void LockForm::layoutScreen() {
     const int left = desktop.left - 100, top = desktop.top - 100;
     v.move("", left, top, desktop.width + 200, desktop.height + 200);
 
-    // The main panel sits in the middle of the primary monitor (in the window's own
-    // coordinates), so it is never split across two monitors.
-    const int p1Left = primary.left - left + (primary.width - kMainPanel.width) / 2;
-    const int p1Top = primary.top - top + (primary.height - kMainPanel.height) / 2;
+    // The main panel sits in the middle of the primary monitor's work area (in the window's
+    // own coordinates), so it is never split across two monitors. On a small or scaled screen
+    // the timer panel beside it would run past the right edge: then the pair moves left, and
+    // the notice below moves up, as far as the work area allows.
+    const int areaLeft = primary.left - left, areaTop = primary.top - top;
+    const int groupWidth = kMainPanel.width + 50 + kTimerPanel.width;
+    const int groupHeight = kMainPanel.height + 80 + kNoticePanel.height;
+    int p1Left = areaLeft + (primary.width - kMainPanel.width) / 2;
+    int p1Top = areaTop + (primary.height - kMainPanel.height) / 2;
+    if (p1Left + groupWidth > areaLeft + primary.width)
+        p1Left = std::max(areaLeft, areaLeft + primary.width - groupWidth);
+    if (p1Top + groupHeight > areaTop + primary.height)
+        p1Top = std::max(areaTop, areaTop + primary.height - groupHeight);
     struct Place {
         const Panel& panel;
         int left, top;

@@ -10,10 +10,14 @@ namespace {
 std::string OrBuiltIn(const std::string& text, const char* builtIn) { return text.empty() ? builtIn : text; }
 }  // namespace
 
+std::string ShutDownForm::prompt() {
+    return OrBuiltIn(ctx_.lang(521), "Are you sure want to shut down your computer?");
+}
+
 void ShutDownForm::load() {
     View& v = view();
     v.setCaption("", OrBuiltIn(ctx_.lang(306), "Shut Down Windows"));
-    v.setCaption("lbShutDown", OrBuiltIn(ctx_.lang(521), "Are you sure want to shut down your computer?"));
+    v.setCaption("lbShutDown", prompt());
     v.setCaption("cmdOk", OrBuiltIn(ctx_.lang(100), "&Ok"));
     v.setCaption("cmdCancel", OrBuiltIn(ctx_.lang(101), "&Cancel"));
     ctx_.applyFontRule(v, {"lbShutDown", "cmdOk", "cmdCancel"});
@@ -52,12 +56,28 @@ void ShutDownForm::shutDown() {
         else if (win98) accepted = power->exitWindows98();
         else accepted = power->shutdownNt();
     }
-    if (lock && power && !accepted) lock->sessionGoesOn();
-    // Windows 98 and Me wait for the program's windows to close before they go down. When
-    // the system refused, the lock stays: closing the screen then would unlock the computer.
-    if (!win98 || !accepted) return;
+    if (!accepted) {
+        if (lock && power) lock->sessionGoesOn();
+        refused();
+        return;
+    }
+    // Windows 98 and Me wait for the program's windows to close before they go down.
+    if (!win98) return;
     if (lock) lock->unload();
     if (MainWindow* main = ctx_.mainWindow()) main->unloadMainWindow();
+}
+
+// The lock stays (closing the screen would unlock the computer); the dialog comes back as
+// it was, so the person may try again or cancel, and hears why nothing happened.
+void ShutDownForm::refused() {
+    const std::string reason = ctx_.services().shell.lastErrorDescription();
+    View& v = view();
+    v.setCaption("lbShutDown", prompt());
+    v.setVisible("cmdOk", true);
+    v.setVisible("cmdCancel", true);
+    std::string text = OrBuiltIn(ctx_.lang(567), "The computer could not be shut down: Windows refused.");
+    if (!reason.empty()) text += "\r\n\r\n" + reason;
+    ctx_.message(text, OrBuiltIn(ctx_.lang(306), "Shut Down Windows"), MbIconExclamation);
 }
 
 }  // namespace qv

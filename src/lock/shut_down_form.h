@@ -19,6 +19,8 @@ public:
 
 private:
     void shutDown();
+    void refused();
+    std::string prompt();
 
     Context& ctx_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/code_page.h"
 #include "app/context.h"
 #include "app/text.h"
 
@@ -115,10 +116,16 @@ void DeleteInField(View& view, const std::string& field) {
 }
 
 std::string FilterPasswordText(Context& ctx, std::string_view text) {
+    // Character by character: the second byte of a double-byte character may look like an
+    // allowed one, and must go with its first.
+    const unsigned codePage = AnsiCodePage();
     std::string kept;
-    for (char c : text) {
-        if (kAllowedPasswordCharacters.find(c) != std::string_view::npos) kept += c;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length =
+            std::min(AnsiCharLength(codePage, static_cast<unsigned char>(text[i])), text.size() - i);
+        if (length == 1 && kAllowedPasswordCharacters.find(text[i]) != std::string_view::npos) kept += text[i];
         else ctx.message(ctx.lang(526), ctx.lang(300), MbIconInformation);
+        i += length;
     }
     return ToUpperAscii(kept);
 }

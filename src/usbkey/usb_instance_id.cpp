@@ -32,6 +32,27 @@ bool IsHex4(std::string_view v) {
     return true;
 }
 
+bool IsDigits(std::string_view v, bool hex) {
+    if (v.empty()) return false;
+    for (char c : v) {
+        const bool digit = c >= '0' && c <= '9';
+        if (!digit && !(hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))) return false;
+    }
+    return true;
+}
+
+// The instance part Windows makes for a device without a serial number: a number, a
+// hexadecimal id of the parent and port numbers, joined by "&" ("5&2A1B3C4D&0&2"). A
+// serial may hold "&" as well ("AB&CD01") and is kept whole.
+bool IsMadeUpInstance(std::string_view instance) {
+    std::vector<std::string_view> parts = Split(instance, '&');
+    if (parts.size() < 3 || !IsDigits(parts[0], false) || !IsDigits(parts[1], true)) return false;
+    for (std::size_t i = 2; i < parts.size(); ++i) {
+        if (!IsDigits(parts[i], true)) return false;
+    }
+    return true;
+}
+
 std::string UnderscoresToBlanks(std::string_view v) {
     std::string out(v);
     for (char& c : out) {
@@ -65,8 +86,8 @@ std::optional<UsbInstanceId> ParseUsbInstanceId(std::string_view instanceId) {
         else if (StartsWithNoCase(token, "MI_")) id.isInterface = true;
     }
     if (!IsHex4(id.vendorId) || !IsHex4(id.productId)) return std::nullopt;
-    // A device without a serial number gets an instance part like "5&2A1B3C4D&0&2".
-    if (parts[2].find('&') == std::string_view::npos) id.serial = std::string(parts[2]);
+    id.instance = std::string(parts[2]);
+    if (!IsMadeUpInstance(parts[2])) id.serial = id.instance;
     return id;
 }
 

@@ -18,7 +18,8 @@ struct UsbDeviceRecord {
 struct UsbInstanceId {
     std::string vendorId;    // four hex digits, upper case
     std::string productId;   // four hex digits, upper case
-    std::string serial;      // empty when Windows made the instance part up
+    std::string instance;    // the last part of the id, as it stands
+    std::string serial;      // the instance part, or empty when Windows made it up
     bool isInterface = false;   // one interface of a composite device ("&MI_00")
 };
 

@@ -1,6 +1,8 @@
 // The passphrase dialogs on the real program: setting it from the main window's Password
 // button (on-screen keys, length and confirmation checks, filter of typed text, the store on
 // disk), and unlocking a resumed lock with it from the lock screen.
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "app/record_encoding.h"
@@ -36,6 +38,7 @@ protected:
         PrepareProgramFolder(true);
         WriteFileBytes(SimFilePath(), kOneKey);
         WriteFileBytes(FolderPath("OwnerLock.ini"), "[OwnerInfo]\r\nName=Tester\r\n");
+        if (!settings.empty()) WriteFileBytes(FolderPath("setting.ini"), settings);
         main = program.startMain();
         ASSERT_NE(main, nullptr);
     }
@@ -63,11 +66,60 @@ protected:
         WaitFor([&] { return (text = ControlText(dialog, id)) == expected; }, 5s);
         return text;
     }
+    std::string settings;   // setting.ini, when not the one the program makes
     Program program;
     HWND main = nullptr;
 };
 
+// Pastes into the set-password field, under each language and its code page: a character
+// outside the passphrase's set goes whole, with one message.
+struct PasteCase {
+    const char* id;
+    const char* charset;
+    UINT codePage;
+    const wchar_t* pasted;   // the middle character's second byte in the code page is "@" or "A"
+};
+
+class PassphrasePaste : public Passphrase, public ::testing::WithParamInterface<PasteCase> {
+protected:
+    void SetUp() override {
+        const PasteCase& c = GetParam();
+        if (c.codePage != 1252 && GetACP() != c.codePage) GTEST_SKIP() << "needs code page " << c.codePage;
+        settings = std::string("[Setting]\r\nLanguage=") + c.id + "\r\nCharset=" + c.charset + "\r\n";
+        Passphrase::SetUp();
+    }
+    static bool paste(HWND field, const std::wstring& text) {
+        if (!OpenClipboard(nullptr)) return false;
+        EmptyClipboard();
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+        if (memory) {
+            std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+            GlobalUnlock(memory);
+            if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+        }
+        CloseClipboard();
+        return memory && PostMessageA(field, WM_PASTE, 0, 0);
+    }
+};
+
 }  // namespace
+
+TEST_P(PassphrasePaste, ForeignCharacterIsRefusedWholeWithOneMessage) {
+    const PasteCase& c = GetParam();
+    HWND dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(paste(GetDlgItem(dialog, IDC_txtPassword), c.pasted));
+    const std::string lib = std::string("langfile") + c.id + ".dll";
+    ExpectBox(program, LibraryString(lib, 526), LibraryString(lib, 300), MessageBoxInfo::Information);
+    EXPECT_EQ(waitField(dialog, IDC_txtPassword, "AB"), "AB");
+    EXPECT_FALSE(program.messageBox().has_value()) << "a second message";   // the field is set after all of them
+}
+
+INSTANTIATE_TEST_SUITE_P(All, PassphrasePaste,
+                         ::testing::Values(PasteCase{"0409", "0", 1252, L"a\u00E9b"},
+                                           PasteCase{"0804", "134", 936, L"a\u4E02b"},
+                                           PasteCase{"0404", "136", 950, L"a\u4E59b"}),
+                         [](const auto& info) { return std::string("Lang") + info.param.id; });
 
 TEST_F(Passphrase, SetByClickingKeysStoresItEnciphered) {
     HWND dialog = openDialog();

@@ -23,6 +23,21 @@ TEST(IniFile, ReadsWhatThePlatformReaderWould) {
     EXPECT_EQ(ReadIni(fs, "Setting", "Language", "d", "F:\\missing.ini"), "d");
 }
 
+TEST(IniFile, NotepadEncodingsReadLikeAnsi) {
+    const std::string ansi = "[Setting]\r\nLanguage=0404\r\nCharset=136\r\n";
+    std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    for (char c : ansi) {
+        le += std::string{c, '\0'};
+        be += std::string{'\0', c};
+    }
+    for (const std::string& data : {ansi, "\xEF\xBB\xBF" + ansi, le, be}) {
+        FakeFileSystem fs;
+        fs.put("F:\\s.ini", data);
+        const std::string f = "F:\\s.ini";
+        EXPECT_EQ(ReadIni(fs, "Setting", "Language", "", f) + "|" + ReadIni(fs, "Setting", "Charset", "", f), "0404|136");
+    }
+}
+
 TEST(IniFile, WritesCreateFileAndSectionAndReplaceInPlace) {
     FakeFileSystem fs;
     const std::string f = "F:\\p.ini";

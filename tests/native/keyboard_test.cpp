@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "code_page_stand_in.h"
 #include "fakes.h"
 #include "password/keyboard.h"
 #include "password/password_forms.h"
@@ -141,6 +142,20 @@ TEST(KeyboardSetPassword, TypedTextIsFilteredUpperCasedAndCut) {
     unlock.type("txtPassword", "ab c");
     EXPECT_EQ(unlock.text(), "ab c");
     EXPECT_EQ(unlock.boxes(), 0u);
+}
+
+TEST(KeyboardSetPassword, DoubleByteCharacterIsRefusedWhole) {
+    // Second bytes "@" and "A" are allowed characters on their own.
+    struct Case { unsigned codePage; const char* pasted; const char* kept; } cases[] = {
+        {936, "a\x81\x40" "b", "AB"}, {950, "a\xA4\x41" "b", "AB"}, {1252, "a\xA4\x41" "b", "AAB"}};
+    for (const Case& c : cases) {
+        Dialog d(true);
+        test::ansiCodePage = c.codePage;
+        d.view.setText("txtPassword", c.pasted);
+        test::ansiCodePage = 1252;
+        EXPECT_EQ(d.text(), c.kept) << c.codePage;
+        EXPECT_EQ(d.boxes(), 1u) << c.codePage;
+    }
 }
 
 TEST(KeyboardSetPassword, ClicksOnTheFieldsChooseWhereKeysType) {

@@ -118,8 +118,9 @@ TEST(LockScreen, CaptionsCarryTheOwnerAndSuffixesAndChineseTextsAreLarger) {
     }
 }
 
-TEST(LockScreen, WindowCoversEveryMonitorAndTheMainPanelSitsOnThePrimaryOne) {
-    // Picture1 (7320 x 4080 twips) is centred on the primary monitor; p1Left/p1Top are window coordinates.
+TEST(LockScreen, WindowCoversEveryMonitorAndThePanelsSitInThePrimaryWorkArea) {
+    // Picture1 (7320 x 4080 twips) is centred in the primary monitor's work area unless the timer
+    // panel beside it (3840 wide, 50 apart) would pass its right edge; p1Left/p1Top are window coordinates.
     struct Case { const char* name; ScreenRect desktop, primary; std::array<int, 4> window; int p1Left, p1Top; };
     const Case cases[] = {
         {"one 1024x768", {0, 0, 15360, 11520}, {0, 0, 15360, 11520}, {-100, -100, 15560, 11720},
@@ -128,6 +129,8 @@ TEST(LockScreen, WindowCoversEveryMonitorAndTheMainPanelSitsOnThePrimaryOne) {
          28900 + (28800 - 7320) / 2, 100 + (16200 - 4080) / 2},
         {"second monitor above", {0, -12000, 19200, 26400}, {0, 0, 19200, 14400}, {-100, -12100, 19400, 26600},
          100 + (19200 - 7320) / 2, 12100 + (14400 - 4080) / 2},
+        {"1280x800 at 144 dpi, task bar below", {0, 0, 12800, 8000}, {0, 0, 12800, 7600}, {-100, -100, 13000, 8200},
+         100 + 12800 - (7320 + 50 + 3840), 100 + (7600 - 4080) / 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -135,13 +138,14 @@ TEST(LockScreen, WindowCoversEveryMonitorAndTheMainPanelSitsOnThePrimaryOne) {
         w.form.open();
         FakeView& v = w.view();
         v.virtualScreen = c.desktop;
-        v.primaryScreen = c.primary;
+        v.primaryScreen = c.primary;   // the work area
         w.form.layoutScreen();   // as after a display change
         const auto &p1 = v.c("Picture1"), &p2 = v.c("Picture2"), &p3 = v.c("Picture3");
         EXPECT_EQ(Box(v.c("")), c.window);
         EXPECT_EQ(Box(p1), (std::array{c.p1Left, c.p1Top, 7320, 4080}));
         EXPECT_EQ(Box(p2), (std::array{p1.left, p1.top + p1.height + 80, p2.width, 1000}));
         EXPECT_EQ((std::array{p3.left, p3.top}), (std::array{p1.left + p1.width + 50, p1.top}));
+        EXPECT_LE(p3.left + p3.width, c.primary.left + c.primary.width - c.window[0]);
         // The panels' labels move with them and stay inside them.
         for (auto [child, panel] : {std::pair{"lbLockRun", "Picture1"}, std::pair{"cButtonUnlock", "Picture1"},
                                     std::pair{"lbInvalidST", "Picture2"}, std::pair{"lblTimeRemain", "Picture3"}})

@@ -36,8 +36,8 @@ TEST(ShutDownDialog, OpensTopmostWithShutDownChosenAndCancelChangesNothing) {
 }
 
 TEST(ShutDownDialog, OkRestoresWhatTheLockSwitchedOffThenCallsThePowerFunctionOfTheChoice) {
-    // Windows 98 and Me wait for the program's windows to close, unless the system refuses: then the lock stays
-    // and switches off again what it had given back.
+    // Windows 98 and Me wait for the program's windows to close. A refusal keeps the lock, switches off again what
+    // it had given back, and puts the dialog back as it was, with the system's reason.
     struct Case { std::int16_t osCode; const char *choice, *call; bool closesWindows, refused = false; };
     const Case cases[] = {
         {-1, "Shut down", "shutdownNt", false}, {-1, "Restart", "restart", false}, {-1, "Log off", "logOff", false},
@@ -51,7 +51,8 @@ TEST(ShutDownDialog, OkRestoresWhatTheLockSwitchedOffThenCallsThePowerFunctionOf
         ShutDownWorld w;
         w.ctx.globals().osCode = c.osCode;
         w.power.result = !c.refused;
-        std::string atCall;   // what the screen shows when the call is made, after two rounds of painting
+        w.shell.errorDescription = "Access is denied.";
+        std::string atCall, after;   // what the screen shows when the call is made, after two rounds of painting
         w.show([&](FakeView& v) {
             w.power.onCall = [&] {
                 const bool buttons = v.isVisible("cmdOk") || v.isVisible("cmdCancel");
@@ -62,7 +63,16 @@ TEST(ShutDownDialog, OkRestoresWhatTheLockSwitchedOffThenCallsThePowerFunctionOf
             v.setText("Combo1", c.choice);
             w.form.click("cmdOk");
             EXPECT_TRUE(v.isOpen()) << "the dialog itself stays until the system goes down";
+            after = v.caption("lbShutDown") + (v.isVisible("cmdOk") && v.isVisible("cmdCancel") ? " buttons" : "");
         });
+        EXPECT_EQ(after, c.refused ? "Are you sure want to shut down your computer? buttons"
+                                   : "Your computer is shutting down ...");
+        EXPECT_EQ(w.messages.boxes(), c.refused ? std::vector<std::string>{FakeMessageBoxes::box(
+                                                      "Shut Down Windows",
+                                                      "The computer could not be shut down: Windows refused.\r\n\r\n"
+                                                      "Access is denied.",
+                                                      MbIconExclamation)}
+                                                : std::vector<std::string>{});
         EXPECT_EQ(w.power.calls, (Log{c.call}));
         EXPECT_EQ(atCall, "2 Your computer is shutting down ..., sessionEnding");
         Log lockCalls{"sessionEnding"};

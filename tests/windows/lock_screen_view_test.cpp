@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -47,6 +48,25 @@ std::string ItemText(HWND dialog, int id) {
 
 bool Visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
 
+// Controls of the screen, each of which must lie whole in the primary monitor's work area.
+bool InWorkArea(HWND dialog, int id) {
+    RECT area{}, r{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    GetWindowRect(GetDlgItem(dialog, id), &r);
+    return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
+}
+
+// With QV_SCREEN_MARK set (a file name), writes that file and keeps the screen up until it is
+// deleted (at most 30 s), so a script can take a screenshot of the display.
+void HoldForScreenshot() {
+    const char* mark = std::getenv("QV_SCREEN_MARK");
+    if (!mark || !*mark) return;
+    HANDLE h = CreateFileA(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    CloseHandle(h);
+    PumpUntil([&] { return GetFileAttributesA(mark) == INVALID_FILE_ATTRIBUTES; }, 30000);
+}
+
 void Click(HWND dialog, int id, bool post = false) {
     const WPARAM w = MAKEWPARAM(id, BN_CLICKED);
     const LPARAM l = reinterpret_cast<LPARAM>(GetDlgItem(dialog, id));
@@ -77,6 +97,7 @@ protected:
     LockForm form{ctx, [this](Context&) { return hours; }};
 
     void SetUp() override {
+        SetProcessDPIAware();   // as the program's manifest declares
         ctx.globals().programFolder = FakeWorld::kFolder;
         ctx.globals().languageId = "0409";
         ctx.globals().charsetSetting = "0";
@@ -211,6 +232,12 @@ TEST_F(LockScreenView, TimedLockShowsTheTimerPanelAndTheWrongKeyNotice) {
     form.showWrongKeyNotice();
     Pump(200);
     EXPECT_TRUE(Visible(hwnd, IDC_Picture2) && Visible(hwnd, IDC_lbInvalidST));
+    // Nothing cut or off-screen on small or scaled screens (scripts/screens.sh runs this at
+    // 1024 x 768 and at 1280 x 800 with 144 dpi).
+    for (int id : {IDC_Picture1, IDC_Picture2, IDC_Picture3, IDC_lbDescrip, IDC_cButtonUnlock, IDC_chButtonShutDown,
+                   IDC_lblTimeRemain, IDC_lbInvalidST})
+        EXPECT_TRUE(InWorkArea(hwnd, id)) << id;
+    HoldForScreenshot();
 }
 
 TEST_F(LockScreenView, ShutDownDialogOpensAboveTheScreenAndCancelKeepsTheLock) {
@@ -232,22 +259,28 @@ TEST_F(LockScreenView, ShutDownDialogOpensAboveTheScreenAndCancelKeepsTheLock) {
     EXPECT_TRUE(form.isLoaded());
 }
 
-TEST_F(LockScreenView, ChoosingRestartInTheListRestarts) {
+TEST_F(LockScreenView, ChoosingRestartInTheListRestartsAndARefusalPutsTheDialogBack) {
     HWND hwnd = openScreen();
     ASSERT_TRUE(hwnd);
-    std::string prompt;
-    shutDownDialog(hwnd, [&](HWND dialog) {
-        HWND list = GetDlgItem(dialog, IDC_Combo1);
-        SendMessageA(list, CB_SETCURSEL, 1, 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_Combo1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-        Click(dialog, IDC_cmdOk);
-        prompt = ItemText(dialog, IDC_lbShutDown);
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_cmdOk)));
-        PostMessageA(dialog, WM_CLOSE, 0, 0);   // the system did not go down: the title bar closes it
-    });
-    EXPECT_EQ(power.calls, (std::vector<std::string>{"restart"}));
-    EXPECT_EQ(prompt, "Your computer is shutting down ...");
-    EXPECT_TRUE(form.isLoaded());
+    for (bool refused : {false, true}) {
+        power.result = !refused;
+        power.calls.clear();
+        std::string after;
+        shutDownDialog(hwnd, [&](HWND dialog) {
+            HWND list = GetDlgItem(dialog, IDC_Combo1);
+            SendMessageA(list, CB_SETCURSEL, 1, 0);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_Combo1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+            Click(dialog, IDC_cmdOk);
+            after = ItemText(dialog, IDC_lbShutDown) + "|" + ItemText(dialog, IDC_Combo1);
+            if (Visible(dialog, IDC_cmdOk) && Visible(dialog, IDC_cmdCancel)) after += "|buttons";
+            PostMessageA(dialog, WM_CLOSE, 0, 0);   // the system did not go down: the title bar closes it
+        });
+        EXPECT_EQ(power.calls, (std::vector<std::string>{"restart"}));
+        EXPECT_EQ(after, refused ? "Are you sure want to shut down your computer?|Restart|buttons"
+                                 : "Your computer is shutting down ...|Restart");
+        EXPECT_EQ(w.messages.shown.size(), refused ? 1u : 0u);
+        EXPECT_TRUE(form.isLoaded());
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@ constexpr int kShutdownNoReboot = 0;
 
 using RtlAdjustPrivilegeFn = LONG(NTAPI*)(ULONG, BOOLEAN, BOOLEAN, PBOOLEAN);
 using NtShutdownSystemFn = LONG(NTAPI*)(int);
+using RtlNtStatusToDosErrorFn = ULONG(NTAPI*)(LONG);
 
 template <typename Fn>
 Fn NtdllProc(const char* name) {
@@ -38,7 +39,11 @@ bool WinSystemPower::shutdownNt() {
     if (!shutdown) return false;
     BOOLEAN previous = FALSE;
     if (adjust) adjust(kSeShutdownPrivilege, TRUE, FALSE, &previous);
-    return shutdown(kShutdownNoReboot) >= 0;
+    const LONG status = shutdown(kShutdownNoReboot);
+    if (status >= 0) return true;
+    // The dialog tells the user why, from the thread's last error.
+    if (auto toError = NtdllProc<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError")) SetLastError(toError(status));
+    return false;
 }
 
 bool WinSystemPower::exitWindows98() { return ExitWindowsEx(EWX_SHUTDOWN, 0) != 0; }

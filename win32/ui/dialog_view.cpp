@@ -242,8 +242,12 @@ ScreenRect DialogView::virtualScreenTwips() const {
             PixelsToTwips(GetSystemMetrics(SM_CXVIRTUALSCREEN)), PixelsToTwips(GetSystemMetrics(SM_CYVIRTUALSCREEN))};
 }
 
+// The primary monitor's work area: what the task bar leaves of it.
 ScreenRect DialogView::primaryScreenTwips() const {
-    return {0, 0, PixelsToTwips(GetSystemMetrics(SM_CXSCREEN)), PixelsToTwips(GetSystemMetrics(SM_CYSCREEN))};
+    RECT r{};
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0))
+        r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return {PixelsToTwips(r.left), PixelsToTwips(r.top), PixelsToTwips(r.right - r.left), PixelsToTwips(r.bottom - r.top)};
 }
 
 void DialogView::centreOnScreen() {
