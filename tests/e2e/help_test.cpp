@@ -66,7 +66,7 @@ TEST_F(Help, AboutBoxShowsTheVersionAndCloses) {
     EXPECT_EQ(WindowText(about), (Lic(303)));
     EXPECT_EQ(ControlText(about, IDC_lblVersion), "Version 1.0.3");
     EXPECT_EQ(ControlText(about, IDC_lblDisclaimer), Lic(500));
-    Screenshot(about, "Z:\\tmp\\qv-about.bmp");
+    Screenshot(about, "qv-about.bmp");
     Click(about, IDC_cmdOK);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
 }
@@ -107,7 +107,7 @@ TEST_F(Help, UpdateCheckPostsEditionAndVersionAndReadsTheAnswer) {
         EXPECT_EQ(WindowText(dialog), Lic(307));
         EXPECT_EQ(ControlText(dialog, IDC_lbdesc), (Lic(514)));
         EXPECT_EQ(ControlText(dialog, IDC_lburl), "http://www.vantrel.example/support/software.html");
-        Screenshot(dialog, "Z:\\tmp\\qv-update.bmp");
+        Screenshot(dialog, "qv-update.bmp");
     }
     {
         TinyHttpServer server(Reply("404 Not Found", "<status>1</status>"), 80);

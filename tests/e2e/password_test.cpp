@@ -82,7 +82,7 @@ TEST_F(Passphrase, SetByClickingKeysStoresItEnciphered) {
     EXPECT_EQ(waitField(dialog, IDC_txtPassword, "KEY-2024"), "KEY-2024");
     EXPECT_EQ(waitField(dialog, IDC_txtPassword2, "KEY-2024"), "KEY-2024");
     Sleep(700);   // let the keys paint
-    Screenshot(dialog, "Z:\\tmp\\qv-set-password.bmp");
+    Screenshot(dialog, "qv-set-password.bmp");
     Click(dialog, IDC_cmdOk);
     ExpectBox(program, WithOwner(LanguageString(525)), LanguageString(304), MessageBoxInfo::Information);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5s));
@@ -172,7 +172,7 @@ TEST_F(Passphrase, UnlocksAResumedLock) {
     keys(dialog, "-SESAME1");
     EXPECT_EQ(waitField(dialog, IDC_txtPassword, "OPEN-SESAME1"), "OPEN-SESAME1");
     Sleep(700);   // let the keys paint
-    Screenshot(dialog, "Z:\\tmp\\qv-password.bmp");
+    Screenshot(dialog, "qv-password.bmp");
     Click(dialog, IDC_cmdOk);
     EXPECT_TRUE(locked.waitExit(10s)) << "the resumed lock's main window closes after the unlock";
     EXPECT_FALSE(FileExists(FolderPath("tplockts.ini")));
