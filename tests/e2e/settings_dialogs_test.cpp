@@ -1,7 +1,7 @@
 // The lock-duration dialog and the two recovery-settings dialogs, driven through the main
 // window: the stored duration, the option button groups, and texts that fit their controls.
 // QV_LANGUAGE (default 0409) picks the language; run with 0804 under a Chinese locale to
-// check the Chinese layout. Screenshots go to build/screenshots/qv-<dialog>-<language>.bmp.
+// check the Chinese layout. Screenshots go to build/e2e-screenshots/qv-<dialog>-<language>.bmp.
 #include <cstdlib>
 
 #include <gtest/gtest.h>
