@@ -456,6 +456,15 @@ HWND DialogWith(const Program& program, int controlId, Millis timeout, HWND exce
 }
 
 bool Screenshot(HWND window, const std::string& bmpPath) {
+    // A bare name goes to the folder the test script keeps under build/ (QV_SHOTS), never to
+    // the working folder, which is the source tree.
+    std::string path = bmpPath;
+    if (path.find_first_of("\\/:") == std::string::npos) {
+        const char* shots = std::getenv("QV_SHOTS");
+        char temp[MAX_PATH] = "";
+        std::string folder = shots && *shots ? shots : (GetTempPathA(MAX_PATH, temp), temp);
+        path = folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") + path;
+    }
     RECT r{};
     if (window) GetWindowRect(window, &r);
     else r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -481,7 +490,7 @@ bool Screenshot(HWND window, const std::string& bmpPath) {
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    WriteFileBytes(bmpPath, out);
+    WriteFileBytes(path, out);
     return true;
 }
 

@@ -116,7 +116,7 @@ void ListViewSelect(HWND list, int row);
 void TypeChars(HWND edit, const std::string& text);
 // The top-level dialog of the program holding a control with this id, other than `except`.
 HWND DialogWith(const Program& program, int controlId, Millis timeout = 15s, HWND except = nullptr);
-// Writes the window's pixels as a 24-bit BMP.
+// Writes the window's pixels as a 24-bit BMP; a bare file name goes to the folder QV_SHOTS.
 bool Screenshot(HWND window, const std::string& bmpPath);
 
 }  // namespace qv::e2e

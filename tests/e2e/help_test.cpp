@@ -66,7 +66,7 @@ TEST_F(Help, AboutBoxShowsTheVersionAndCloses) {
     EXPECT_EQ(WindowText(about), (Lic(303)));
     EXPECT_EQ(ControlText(about, IDC_lblVersion), "Version 1.0.3");
     EXPECT_EQ(ControlText(about, IDC_lblDisclaimer), Lic(500));
-    Screenshot(about, "Z:\\tmp\\qv-about.bmp");
+    Screenshot(about, "qv-about.bmp");
     Click(about, IDC_cmdOK);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
 }
@@ -83,41 +83,37 @@ TEST_F(Help, MissingDocumentIsReported) {
 
 TEST_F(Help, UpdateCheckPostsEditionAndVersionAndReadsTheAnswer) {
     PointUpdateAddressAt(L"http://127.0.0.1/support/checkupdates.php");
-    {
-        TinyHttpServer server(Reply("200 OK", "<status>1</status>"), 80);
+    struct Case { const char *status, *body; std::string box; } cases[] = {
+        {"200 OK", "<status>1</status>", Lic(513)},
+        {"200 OK", "<status>2</status>", ""},   // "": the update dialog instead of a box
+        {"404 Not Found", "<status>1</status>", "Failure connecting to internet or webserver. HTTP response code: 404"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.status) + " " + c.body);
+        TinyHttpServer server(Reply(c.status, c.body), 80);
         ASSERT_TRUE(server.bound()) << "port 80 on 127.0.0.1 is taken";
-        ChooseMenu(start(), IDC_mnuHelpUpdates);
-        ExpectBox(program, Lic(513), "Vantrel", MessageBoxInfo::Information, 15s);
+        Program p;
+        HWND main = p.startMain();
+        ASSERT_NE(main, nullptr);
+        ChooseMenu(main, IDC_mnuHelpUpdates);
+        if (c.box.empty()) {
+            HWND dialog = DialogWith(p, IDC_lburl);
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(WindowText(dialog), Lic(307));
+            EXPECT_EQ(ControlText(dialog, IDC_lbdesc), Lic(514));
+            EXPECT_EQ(ControlText(dialog, IDC_lburl), "http://www.vantrel.example/support/software.html");
+            Screenshot(dialog, "qv-update.bmp");
+        } else {
+            const bool upToDate = c.box == Lic(513);
+            ExpectBox(p, c.box, upToDate ? "Vantrel" : "Error",
+                      upToDate ? MessageBoxInfo::Information : MessageBoxInfo::Critical, 15s);
+        }
+        p.kill();
         server.finish();
         EXPECT_EQ(server.requestLine(), "POST /support/checkupdates.php HTTP/1.0");
         EXPECT_EQ(server.body(), "appid=LE&version=1.0.3");
         EXPECT_TRUE(server.hasHeader("User-Agent: Vantrel_App"));
         EXPECT_TRUE(server.hasHeader("Content-Type: application/x-www-form-urlencoded"));
-        program.kill();
-    }
-    {
-        TinyHttpServer server(Reply("200 OK", "<status>2</status>"), 80);
-        ASSERT_TRUE(server.bound());
-        Program again;
-        HWND main = again.startMain();
-        ASSERT_NE(main, nullptr);
-        ChooseMenu(main, IDC_mnuHelpUpdates);
-        HWND dialog = DialogWith(again, IDC_lburl);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(WindowText(dialog), Lic(307));
-        EXPECT_EQ(ControlText(dialog, IDC_lbdesc), (Lic(514)));
-        EXPECT_EQ(ControlText(dialog, IDC_lburl), "http://www.vantrel.example/support/software.html");
-        Screenshot(dialog, "Z:\\tmp\\qv-update.bmp");
-    }
-    {
-        TinyHttpServer server(Reply("404 Not Found", "<status>1</status>"), 80);
-        ASSERT_TRUE(server.bound());
-        Program third;
-        HWND main = third.startMain();
-        ASSERT_NE(main, nullptr);
-        ChooseMenu(main, IDC_mnuHelpUpdates);
-        ExpectBox(third, "Failure connecting to internet or webserver. HTTP response code: 404", "Error",
-                  MessageBoxInfo::Critical, 15s);
     }
 }
 

@@ -124,7 +124,7 @@ TEST_F(Lock, PullingTheKeyLocksAndPluggingItBackUnlocks) {
     EXPECT_GE(r.bottom, GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN));
     EXPECT_TRUE(WaitFor([&] { return !taskbar.visible(); }));
     EXPECT_TRUE(WaitFor([] { return recordPresent(); }));
-    Screenshot(nullptr, "Z:\\tmp\\qv-lock-screen.bmp");
+    Screenshot(nullptr, "qv-lock-screen.bmp");
 
     // Another stick: the wrong-key notice, gone again six seconds later; still locked.
     EXPECT_FALSE(ControlVisible(screen, IDC_Picture2));

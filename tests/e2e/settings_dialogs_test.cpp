@@ -1,7 +1,7 @@
 // The lock-duration dialog and the two recovery-settings dialogs, driven through the main
 // window: the stored duration, the option button groups, and texts that fit their controls.
 // QV_LANGUAGE (default 0409) picks the language; run with 0804 under a Chinese locale to
-// check the Chinese layout. Screenshots go to Z:\tmp\qv-<dialog>-<language>.bmp.
+// check the Chinese layout. Screenshots go to build/e2e-screenshots/qv-<dialog>-<language>.bmp.
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -90,7 +90,7 @@ protected:
     // The program's dialog holding the control `id` (the main window has controls of its own).
     HWND waitDialogWith(int id) { return DialogWith(program, id, 15s, main); }
     static void screenshot(HWND dialog, const std::string& name) {
-        Screenshot(dialog, "Z:\\tmp\\qv-" + name + "-" + Language() + ".bmp");
+        Screenshot(dialog, "qv-" + name + "-" + Language() + ".bmp");
     }
     // Chooses `hours` in an open lock-duration dialog and confirms it.
     void chooseDuration(HWND dialog, int hours) {

@@ -44,7 +44,7 @@ TEST(UsbKeySelection, ThreeDevicesListCompleteOnesFirstAndTheChoiceBecomesTheKey
         auto box = program.messageBox();
         std::string windows;
         for (HWND w : program.windows()) windows += ClassName(w) + " '" + WindowText(w) + "'; ";
-        Screenshot(nullptr, "Z:\\tmp\\qv-fail.bmp");
+        Screenshot(nullptr, "qv-fail.bmp");
         FAIL() << "no selection dialog; running " << program.running() << "; windows: " << windows
                << "; message: " << (box ? box->text : std::string("none"));
     }
@@ -60,7 +60,7 @@ TEST(UsbKeySelection, ThreeDevicesListCompleteOnesFirstAndTheChoiceBecomesTheKey
     EXPECT_EQ(ListViewIcon(list, 1), 1);
     EXPECT_EQ(ListViewIcon(list, 2), 1);
     EXPECT_EQ(ListViewIcon(list, 3), 2);
-    Screenshot(dialog, "Z:\\tmp\\qv-select-usb.bmp");
+    Screenshot(dialog, "qv-select-usb.bmp");
 
     ListViewSelect(list, 3);   // the device without a serial
     Click(dialog, IDC_cmdOk);

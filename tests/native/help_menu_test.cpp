@@ -3,7 +3,6 @@
 #include "fakes.h"
 #include "help/about_form.h"
 #include "help/help_documents.h"
-#include "help/program_version.h"
 
 using namespace qv;
 using namespace qv::test;
@@ -71,7 +70,8 @@ TEST(AboutBox, NamesTheProgramAndItsVersion) {
     HelpWorld w;
     w.forms.scripts["frmAbout"] = [&](Form& about) {
         EXPECT_EQ(w.forms.viewOf(about).caption(""), "About Quorvel Lite");
-        EXPECT_EQ(w.forms.viewOf(about).caption("lblVersion"), "Version " + VersionText());
+        EXPECT_EQ(w.forms.viewOf(about).caption("lblVersion"), "Version 1.0.3");
+        EXPECT_EQ(w.forms.viewOf(about).c("lblDisclaimer").fontSize, 8);   // the language's font rule
     };
     mnuHelpAbout(w.ctx);
     EXPECT_EQ(w.forms.shown, std::vector<std::string>{"frmAbout modal"});

@@ -11,13 +11,17 @@ using namespace qv::test;
 TEST(IniFile, ReadsWhatThePlatformReaderWould) {
     FakeFileSystem fs;
     const std::string f = "F:\\a.ini";
-    fs.put(f, "[Setting]\r\nLanguage = 0804 \r\n; comment=1\r\n[Skin]\r\nSkinFile = Default.skf\r\n"
+    fs.put(f, "Skin=outside\r\n[Setting]\r\nLanguage = 0804 \r\n; comment=1\r\nq=\"a b\"\r\ns='c'\r\nh=d\"\r\n"
+              "[Skin]\r\nSkinFile = Default.skf\r\n"
               "[long]\r\nv255=" + std::string(255, 'x') + "\r\nv300=" + std::string(300, 'y') + "\r\n");
     EXPECT_EQ(ReadIni(fs, "setting", "LANGUAGE", "", f), "0804");   // names match without case
     EXPECT_EQ(ReadIni(fs, "Skin", "SkinFile", "", f), "Default.skf");
     EXPECT_EQ(ReadIni(fs, "Skin", "Missing", "dflt", f), "dflt");
     EXPECT_EQ(ReadIni(fs, "Nope", "SkinFile", "d", f), "d");
     EXPECT_EQ(ReadIni(fs, "Setting", "comment", "d", f), "d");        // a comment is no key
+    EXPECT_EQ(ReadIni(fs, "Setting", "Skin", "d", f), "d");           // a key before any section is in none
+    for (auto [key, value] : {std::pair{"q", "a b"}, {"s", "c"}, {"h", "d\""}})   // quotes around a value go
+        EXPECT_EQ(ReadIni(fs, "Setting", key, "", f), value) << key;
     EXPECT_EQ(ReadIni(fs, "long", "v255", "", f), std::string(255, 'x'));
     EXPECT_EQ(ReadIni(fs, "long", "v300", "", f), std::string(300, 'y'));
     EXPECT_EQ(ReadIni(fs, "Setting", "Language", "d", "F:\\missing.ini"), "d");
@@ -38,18 +42,33 @@ TEST(IniFile, NotepadEncodingsReadLikeAnsi) {
     }
 }
 
-TEST(IniFile, WritesCreateFileAndSectionAndReplaceInPlace) {
-    FakeFileSystem fs;
+TEST(IniFile, WritesReplaceInPlaceAppendToTheSectionOrAddOne) {
     const std::string f = "F:\\p.ini";
-    EXPECT_TRUE(WriteIni(fs, "PassCnt", "PassCnt", "1", f));
-    EXPECT_TRUE(WriteIni(fs, "Pass1", "PassSerial", "0951", f));
-    EXPECT_TRUE(WriteIni(fs, "passcnt", "PASSCNT", "2", f));
-    EXPECT_TRUE(WriteIni(fs, "PassCnt", "Other", "x", f));
-    EXPECT_EQ(fs.get(f), "[PassCnt]\r\nPASSCNT=2\r\nOther=x\r\n\r\n[Pass1]\r\nPassSerial=0951\r\n");
-    EXPECT_EQ(ReadIni(fs, "Pass1", "PassSerial", "", f), "0951");
+    struct Case { const char *before, *section, *key, *after; };
+    const Case cases[] = {
+        {nullptr, "PassCnt", "PassCnt", "[PassCnt]\r\nPassCnt=v\r\n"},   // nullptr: no file yet
+        {"[PassCnt]\r\nPassCnt=1\r\n", "Pass1", "PassSerial", "[PassCnt]\r\nPassCnt=1\r\n\r\n[Pass1]\r\nPassSerial=v\r\n"},
+        {"[a]\r\nx=1\r\n\r\n\r\n", "b", "y", "[a]\r\nx=1\r\n\r\n[b]\r\ny=v\r\n"},   // one blank line between
+        {"[A]\r\nK = 1\r\n; K=2\r\n", "a", "k", "[A]\r\nk=v\r\n; K=2\r\n"},
+        {"[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n", "a", "z", "[a]\r\nx=1\r\nz=v\r\n\r\n[b]\r\ny=2\r\n"},
+        {"[a]\r\n[b]\r\nz=2\r\n", "a", "z", "[a]\r\nz=v\r\n[b]\r\nz=2\r\n"},   // not the next section's key
+        // Only the first of two sections of a name, and never a key before any section.
+        {"x=0\r\n[a]\r\ny=1\r\n[a]\r\nx=2\r\n", "a", "x", "x=0\r\n[a]\r\ny=1\r\nx=v\r\n[a]\r\nx=2\r\n"},
+    };
+    for (const Case& c : cases) {
+        FakeFileSystem fs;
+        if (c.before) fs.put(f, c.before);
+        EXPECT_TRUE(WriteIni(fs, c.section, c.key, "v", f));
+        EXPECT_EQ(fs.get(f), c.after) << (c.before ? c.before : "no file");
+    }
+    FakeFileSystem fs;
+    fs.put(f, "[a]\r\nx=1\r\n");
     fs.readOnly = true;
-    EXPECT_FALSE(WriteIni(fs, "PassCnt", "PassCnt", "3", f));
-    EXPECT_EQ(ReadIni(fs, "PassCnt", "PassCnt", "", f), "2");
+    EXPECT_FALSE(WriteIni(fs, "a", "x", "2", f));
+    fs.readOnly = false;
+    fs.mkdir("F:\\dir.ini");   // there but unreadable: left alone
+    EXPECT_FALSE(WriteIni(fs, "a", "x", "2", "F:\\dir.ini"));
+    EXPECT_FALSE(fs.has("F:\\dir.ini"));
 }
 
 TEST(Settings, DefaultsAndReaders) {

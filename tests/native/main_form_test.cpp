@@ -130,8 +130,10 @@ TEST(MainForm, ClosingAsksOnlyWhileArmed) {
     EXPECT_TRUE(armed.view().isOpen());
     EXPECT_EQ(armed.messages.shown.size(), 2u);
     armed.messages.answers = {IdYes};
+    armed.view().setTimer("Timer1", true, 1000);   // polling for the key
     armed.form.click("cmdCancel");
     EXPECT_FALSE(armed.view().isOpen());
+    EXPECT_FALSE(armed.view().timerEnabled("Timer1")) << "no polling after the window has gone";
 
     MainWorld titleBar;   // the title bar closes without asking
     titleBar.load();

@@ -26,7 +26,7 @@ public:
         thread_ = CreateThread(nullptr, 0, &TinyHttpServer::run, this, 0, nullptr);
     }
     ~TinyHttpServer() { finish(); }
-    // Stops listening and waits for the serving thread; afterwards received() is complete.
+    // Stops listening and waits for the serving thread; afterwards the request is complete.
     void finish() {
         if (listening_) closesocket(listener_);   // ends a pending accept
         listening_ = false;
@@ -38,17 +38,12 @@ public:
     }
     int port() const { return port_; }
     bool bound() const { return bound_; }
-    // What the client sent.
-    const std::string& received() const { return received_; }
     std::string requestLine() const { return received_.substr(0, received_.find("\r\n")); }
     std::string body() const {
         auto end = received_.find("\r\n\r\n");
         return end == std::string::npos ? std::string() : received_.substr(end + 4);
     }
     bool hasHeader(const std::string& line) const { return received_.find("\r\n" + line + "\r\n") != std::string::npos; }
-    bool hasHeaderNamed(const std::string& name) const {
-        return received_.find("\r\n" + name + ":") != std::string::npos;
-    }
 
 private:
     static bool readable(SOCKET s) {
