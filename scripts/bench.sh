@@ -30,6 +30,8 @@ stick=$PWD/build/wine-bench/stick
 qv_wine_prefix "$prefix" "$stick"
 export QV_DIST=$(qv_winpath dist/win64/Program/quorvel)
 export QV_BIN=$(qv_winpath build/win-x86_64/bin)
+# The pull takes the stick's drive away, as on a real PC.
+qv_stick_env "$stick"
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg) ($(nproc) cores)"
 qv_xrun build/win-x86_64/bin/qv_bench.exe "$@"
 echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -118,7 +118,7 @@ double Until(double start, const std::function<bool()>& done) {
 
 bool RecordOnDisk() {
     for (const char* name : {"tplockts.ini", "tpserial1.dat", "tpserial2.dat"})
-        if (!FileExists(FolderPath(name))) return false;
+        if (!FileExists(RecordPath(name))) return false;
     return true;
 }
 
