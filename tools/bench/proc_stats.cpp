@@ -1,5 +1,7 @@
 #include "proc_stats.h"
 
+#include "driver.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -11,17 +13,8 @@ namespace qv::bench {
 
 namespace {
 
-std::string ReadProcFile(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (f == INVALID_HANDLE_VALUE) return {};
-    std::string data;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got) data.append(buffer, got);
-    CloseHandle(f);
-    return data;
-}
+// /proc files read through Wine's Z: drive; empty when gone.
+std::string ReadProcFile(const std::string& path) { return e2e::ReadFileBytes(path).value_or(std::string()); }
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
