@@ -70,6 +70,11 @@ std::string IniText(const std::string& data) {
     return data;
 }
 
+bool HasByteOrderMark(const std::string& data) {
+    return data.compare(0, 2, "\xFF\xFE") == 0 || data.compare(0, 2, "\xFE\xFF") == 0 ||
+           data.compare(0, 3, "\xEF\xBB\xBF") == 0;
+}
+
 std::vector<std::string> SplitLines(const std::string& raw) {
     const std::string data = IniText(raw);
     std::vector<std::string> lines;
@@ -136,8 +141,13 @@ std::string ReadIni(const FileSystem& fs, const std::string& section, const std:
 bool WriteIni(FileSystem& fs, const std::string& section, const std::string& key, const std::string& value,
               const std::string& file) {
     std::vector<std::string> lines;
-    if (auto data = fs.read(file)) lines = SplitLines(*data);
-    else if (Exists(fs, file)) return false;   // there but unreadable: never overwrite it blindly
+    bool marked = false;
+    if (auto data = fs.read(file)) {
+        lines = SplitLines(*data);
+        marked = HasByteOrderMark(*data);
+    } else if (Exists(fs, file)) {
+        return false;   // there but unreadable: never overwrite it blindly
+    }
 
     const std::string wantSection = Strip(section);
     const std::string wantKey = Strip(key);
@@ -170,7 +180,9 @@ bool WriteIni(FileSystem& fs, const std::string& section, const std::string& key
             lines.push_back(newLine);
         }
     }
-    std::string out;
+    // A file that had a byte-order mark is written back as UTF-8 with one: without it, text
+    // that happens to begin like another mark would be read in the wrong encoding.
+    std::string out = marked ? "\xEF\xBB\xBF" : "";
     for (const std::string& line : lines) out += line + "\r\n";
     return fs.write(file, out);
 }

@@ -40,6 +40,11 @@ TEST(IniFile, NotepadEncodingsReadLikeAnsi) {
         const std::string f = "F:\\s.ini";
         EXPECT_EQ(ReadIni(fs, "Setting", "Language", "", f) + "|" + ReadIni(fs, "Setting", "Charset", "", f), "0404|136");
     }
+    // Written back, a marked file keeps a mark: its text may begin like another one.
+    FakeFileSystem fs;
+    fs.put("F:\\s.ini", "\xEF\xBB\xBF\xFE\xFF;\r\n");
+    ASSERT_TRUE(WriteIni(fs, "Setting", "Language", "0804", "F:\\s.ini"));
+    EXPECT_EQ(ReadIni(fs, "Setting", "Language", "", "F:\\s.ini"), "0804");
 }
 
 TEST(IniFile, WritesReplaceInPlaceAppendToTheSectionOrAddOne) {
