@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (build/fuzz, libFuzzer with ASan and UBSan) and runs each
-# for QV_FUZZ_SECONDS (60) from its seed corpus tests/fuzz/corpus/<target>, two at a time.
+# for QV_FUZZ_SECONDS (60) from its seed corpus tests/fuzz/corpus/<target>, four at a time.
 # New inputs go to build/fuzz/work/<target>; a crash leaves build/fuzz/crash-<target>-*, to be
 # added to the target's corpus once mended. Prints the executions per target.
 set -uo pipefail
@@ -22,7 +22,7 @@ run_target() {
 }
 export -f run_target
 export out seconds
-printf '%s\n' "${targets[@]}" | xargs -P 2 -I{} bash -c 'run_target {}' || true
+printf '%s\n' "${targets[@]}" | xargs -P 4 -I{} bash -c 'run_target {}' || true
 
 status=0
 for t in "${targets[@]}"; do
