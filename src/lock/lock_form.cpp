@@ -137,8 +137,7 @@ void LockForm::load() {
 
 void LockForm::finishOpening() {
     opened_ = true;
-    engageLockDown();
-    EnableWAllTaskbar(false);
+    switchFeatures(false);
     if (auto step = std::exchange(afterCovered_, {})) step();
     readLockTimer();
     // Last: closing the launcher lets pending messages run, which may end the lock.
@@ -232,12 +231,7 @@ void LockForm::engageLockDown() {
 
 void LockForm::switchFeatures(bool on) {
     if (!on) {
-        if (IsWin98OrMe(ctx_.globals().osCode)) {
-            EnableW98SpecialKey(false);
-        } else {
-            EnableW2kSpecialKey(false);
-            EnableW2kTaskMgr(false);
-        }
+        engageLockDown();
         EnableWAllTaskbar(false);
         return;
     }
