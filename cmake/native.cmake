@@ -7,15 +7,13 @@ if(QV_SANITIZE)
 endif()
 
 find_package(GTest REQUIRED)
-find_package(OpenSSL REQUIRED)
 enable_testing()
 
 file(GLOB QV_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(qv_native_tests ${QV_NATIVE_TESTS})
 target_include_directories(qv_native_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/native)
-# OpenSSL's Blowfish is the independent reference the cipher is checked against.
-target_compile_options(qv_native_tests PRIVATE -Wno-deprecated-declarations)
-target_link_libraries(qv_native_tests PRIVATE qv_core GTest::gtest GTest::gtest_main OpenSSL::Crypto)
+
+target_link_libraries(qv_native_tests PRIVATE qv_core GTest::gtest GTest::gtest_main)
 target_compile_definitions(qv_native_tests PRIVATE QV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)
 gtest_discover_tests(qv_native_tests DISCOVERY_TIMEOUT 60)

@@ -8,7 +8,7 @@ PKGS=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix binutils-mingw-w64
   wine64 xvfb xauth x11-utils imagemagick xdotool
   fonts-wqy-microhei locales
-  googletest libgtest-dev libssl-dev
+  googletest libgtest-dev
   clang libclang-rt-14-dev
   groff ghostscript poppler-utils python3-reportlab
 )
