@@ -72,6 +72,18 @@ TEST(LockScreen, LockDownIsEngagedAndReleasedInOrderForEachWindowsFamily) {
     }
 }
 
+TEST(LockScreen, SessionEndGivesTheFeaturesBackOnceAndACancelledEndTakesThemAgain) {
+    LockWorld w;
+    auto& screen = static_cast<LockScreenControl&>(w.form);
+    screen.sessionEnding();   // not loaded: nothing to give back
+    w.open();
+    w.lockDown.calls.clear();
+    for (int i = 0; i < 2; ++i) screen.sessionEnding();
+    for (int i = 0; i < 2; ++i) screen.sessionGoesOn();
+    EXPECT_EQ(w.lockDown.calls, (Log{"LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1",
+                                     "LockW2kSpecialKey 0", "LockW2kTaskManager 0", "LockWAllTaskbar 0"}));
+}
+
 TEST(LockScreen, LauncherIsClosedAndLaterRestartedFromTheFirstPathThatExists) {
     const std::string first = "C:\\Vantrel\\KvRun\\KvRun.exe", second = "C:\\Program Files\\Vantrel\\KvRun\\KvRun.exe";
     using Files = std::vector<std::pair<std::string, unsigned>>;
@@ -125,6 +137,8 @@ TEST(LockScreen, WindowCoversEveryMonitorAndThePanelsSitInThePrimaryWorkArea) {
     const Case cases[] = {
         {"second monitor on the left", {-28800, 0, 57600, 16200}, {0, 0, 28800, 16200}, {-28900, -100, 57800, 16400},
          28900 + (28800 - 7320) / 2, 100 + (16200 - 4080) / 2},
+        {"no work area reported", {0, 0, 15360, 11520}, {0, 0, 0, 11520}, {-100, -100, 15560, 11720},
+         100 + (15360 - 7320) / 2, 100 + (11520 - 4080) / 2},
         {"1280x800 at 144 dpi, task bar below", {0, 0, 12800, 8000}, {0, 0, 12800, 7600}, {-100, -100, 13000, 8200},
          100 + 12800 - (7320 + 50 + 3840), 100 + (7600 - 4080) / 2},
     };
