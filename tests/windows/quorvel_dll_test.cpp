@@ -51,39 +51,19 @@ void Type(WORD key) {
     qv::win::SendKey(key, false);
 }
 
-// A window of this thread noting the keys that reach it.
-class KeyTarget {
-public:
-    static inline std::vector<WPARAM> received;
-    KeyTarget() {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = Proc;
-        wc.lpszClassName = "QvKeyTarget";
-        RegisterClassA(&wc);
-        window_ = CreateWindowExA(0, wc.lpszClassName, "keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
-                                  nullptr, nullptr, nullptr, nullptr);
-        SetForegroundWindow(window_);
-        SetFocus(window_);
-    }
-    ~KeyTarget() { DestroyWindow(window_); }
-    static void pump() {
-        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
-    }
-    // Types `key` and pumps until it has arrived; false when it never does.
-    static bool typeAndWait(WORD key) {
-        Type(key);
-        for (int round = 0; round < 200 && !arrived(key); ++round, Sleep(10)) pump();
-        return arrived(key);
-    }
-    static bool arrived(WPARAM key) { return std::find(received.begin(), received.end(), key) != received.end(); }
-
-private:
-    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-        if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) received.push_back(wp);
-        return DefWindowProcA(w, m, wp, lp);
-    }
-    HWND window_ = nullptr;
-};
+// Keys that reach this thread's windows, as WM_KEYDOWN / WM_SYSKEYDOWN codes.
+std::vector<WPARAM> g_received;
+void Pump() {
+    for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE); DispatchMessageA(&m))
+        if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) g_received.push_back(m.wParam);
+}
+bool Arrived(WPARAM key) { return std::find(g_received.begin(), g_received.end(), key) != g_received.end(); }
+// Types `key` and lets messages run until it has arrived; false when it never does.
+bool TypeAndWait(WORD key) {
+    Type(key);
+    for (int round = 0; round < 200 && !Arrived(key); ++round, Sleep(10)) Pump();
+    return Arrived(key);
+}
 
 // Keys the blocking hook must swallow, typed from a thread of their own. A spy set after the
 // hook on this thread is called before it and counts the keys the hook is about to get.
@@ -100,7 +80,7 @@ LRESULT CALLBACK ThreadSpy(int code, WPARAM key, LPARAM data) {
 // Waits for a thread while this one runs its messages.
 void Join(HANDLE thread) {
     while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
-        KeyTarget::pump();
+        Pump();
     CloseHandle(thread);
 }
 
@@ -206,28 +186,31 @@ TEST_F(QuorvelDll, PoliciesComeBackAsTheyWereAfterTheLockAndAfterACrash) {
 }
 
 TEST_F(QuorvelDll, KeyHooksSwallowTheirKeysEvenWhileTheProgramIsBusyAndShiftIsLetGo) {
-    KeyTarget target;
-    ASSERT_TRUE(target.typeAndWait('A')) << "injected keys never reach a window: the hooks go unchecked";
+    HWND target = CreateWindowExA(0, "STATIC", "keys", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, nullptr, nullptr,
+                                  nullptr, nullptr);
+    SetForegroundWindow(target);
+    SetFocus(target);
+    ASSERT_TRUE(TypeAndWait('A')) << "injected keys never reach a window: the hooks go unchecked";
     // The library's hook takes the Windows key only, and is one however often it is asked for.
     for (LockFn lock : {specialKey_, specialKey98_}) {
-        target.received.clear();
+        g_received.clear();
         EXPECT_EQ(lock(kOff), 1);
         lock(kOff);
         Type(VK_LWIN);
-        EXPECT_TRUE(target.typeAndWait('B'));
-        EXPECT_FALSE(target.arrived(VK_LWIN));
+        EXPECT_TRUE(TypeAndWait('B'));
+        EXPECT_FALSE(Arrived(VK_LWIN));
         lock(kOn);
         lock(kOn);
-        target.received.clear();
+        g_received.clear();
         Type(VK_LWIN);
-        EXPECT_TRUE(target.typeAndWait('C'));
-        EXPECT_TRUE(target.arrived(VK_LWIN)) << "the hook is gone again";
+        EXPECT_TRUE(TypeAndWait('C'));
+        EXPECT_TRUE(Arrived(VK_LWIN)) << "the hook is gone again";
     }
     // The lock screen's blocking hook takes every key, system-wide or on this thread.
     qv::win::WinInputLock input;
     for (bool perThread : {false, true}) {
         SCOPED_TRACE(perThread);
-        target.received.clear();
+        g_received.clear();
         const std::uintptr_t hook = input.installKeyboardHook(perThread);
         ASSERT_NE(hook, 0u);
         HHOOK spy = perThread ? SetWindowsHookExA(WH_KEYBOARD, ThreadSpy, nullptr, GetCurrentThreadId()) : nullptr;
@@ -237,11 +220,11 @@ TEST_F(QuorvelDll, KeyHooksSwallowTheirKeysEvenWhileTheProgramIsBusyAndShiftIsLe
         // must decide on a thread of its own. The bound only ends a failing run.
         EXPECT_EQ(WaitForSingleObject(typist, 10000), DWORD{WAIT_OBJECT_0}) << "the keys waited for this thread";
         Join(typist);
-        for (int round = 0; round < 200 && spy && g_spied < std::size(kBlocked); ++round, Sleep(10)) target.pump();
+        for (int round = 0; round < 200 && spy && g_spied < std::size(kBlocked); ++round, Sleep(10)) Pump();
         if (spy) UnhookWindowsHookEx(spy);
         input.removeKeyboardHook(hook);
-        EXPECT_TRUE(target.typeAndWait('E'));
-        EXPECT_FALSE(target.arrived('D') || target.arrived(VK_LWIN) || target.arrived('F'));
+        EXPECT_TRUE(TypeAndWait('E'));
+        EXPECT_FALSE(Arrived('D') || Arrived(VK_LWIN) || Arrived('F'));
     }
     input.removeKeyboardHook(0);   // a hook that was never set: nothing happens
 
@@ -249,6 +232,7 @@ TEST_F(QuorvelDll, KeyHooksSwallowTheirKeysEvenWhileTheProgramIsBusyAndShiftIsLe
     ASSERT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000) << "an injected Shift never shows as held";
     input.releaseShiftKey();
     EXPECT_FALSE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
+    DestroyWindow(target);
 }
 
 }  // namespace

@@ -8,54 +8,36 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-const std::string kVersion = std::to_string(QV_VERSION_MAJOR) + "." + std::to_string(QV_VERSION_MINOR) + "." +
-                             std::to_string(QV_VERSION_REVISION);
-
-std::vector<std::string> Images(const std::string& folder) {
-    std::vector<std::string> found;
-    for (const char* pattern : {"\\*.exe", "\\*.dll"}) {
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((folder + pattern).c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) continue;
-        do found.push_back(folder + "\\" + data.cFileName);
-        while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    return found;
-}
-
-std::string Text(const std::vector<char>& info, const char* name) {
-    char* value = nullptr;
-    UINT size = 0;
-    std::string path = std::string("\\StringFileInfo\\040904b0\\") + name;
-    if (!VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &size) || !value) return {};
-    return value;
-}
-
 TEST(VersionResource, EveryShippedImageCarriesTheProgramVersion) {
+    const std::string version = std::to_string(QV_VERSION_MAJOR) + "." + std::to_string(QV_VERSION_MINOR) + "." +
+                                std::to_string(QV_VERSION_REVISION);
     for (const char* variable : {"QV_DIST", "QV_DIST_WIN32"}) {
-        const char* folder = std::getenv(variable);
-        ASSERT_NE(folder, nullptr) << variable;
-        std::vector<std::string> images = Images(folder);
+        ASSERT_NE(std::getenv(variable), nullptr) << variable;
+        const std::string folder = std::string(std::getenv(variable)) + "\\";
+        std::vector<std::string> images;
+        for (const char* pattern : {"*.exe", "*.dll"}) {
+            WIN32_FIND_DATAA found;
+            HANDLE find = FindFirstFileA((folder + pattern).c_str(), &found);
+            for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
+                images.push_back(found.cFileName);
+            FindClose(find);
+        }
         EXPECT_GE(images.size(), 10u) << folder;   // the program, three libraries, six string libraries
-        for (const std::string& image : images) {
-            SCOPED_TRACE(image);
-            DWORD ignored = 0, size = GetFileVersionInfoSizeA(image.c_str(), &ignored);
-            ASSERT_GT(size, 0u) << "no version resource";
-            std::vector<char> info(size);
-            ASSERT_TRUE(GetFileVersionInfoA(image.c_str(), 0, size, info.data()));
-            VS_FIXEDFILEINFO* fixed = nullptr;
-            UINT fixedSize = 0;
-            ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize));
+        for (const std::string& name : images) {
+            SCOPED_TRACE(folder + name);
+            std::vector<char> info(GetFileVersionInfoSizeA((folder + name).c_str(), nullptr));
+            ASSERT_TRUE(!info.empty() && GetFileVersionInfoA((folder + name).c_str(), 0, info.size(), info.data()));
+            void* data = nullptr;
+            UINT size = 0;
+            ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &data, &size));
+            const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(data);
             EXPECT_EQ(fixed->dwFileVersionMS, DWORD(QV_VERSION_MAJOR) << 16 | QV_VERSION_MINOR);
             EXPECT_EQ(fixed->dwFileVersionLS, DWORD(QV_VERSION_REVISION) << 16);
-            EXPECT_EQ(Text(info, "FileVersion"), kVersion);
-            EXPECT_EQ(Text(info, "ProductVersion"), kVersion);
-            EXPECT_EQ(Text(info, "OriginalFilename"), image.substr(image.find_last_of('\\') + 1));
+            for (const std::string text : {"FileVersion", "ProductVersion", "OriginalFilename"}) {
+                const std::string path = "\\StringFileInfo\\040904b0\\" + text;
+                const bool there = VerQueryValueA(info.data(), path.c_str(), &data, &size);
+                EXPECT_EQ(there ? static_cast<const char*>(data) : "none", text[0] == 'O' ? name : version) << text;
+            }
         }
     }
 }
-
-}  // namespace
