@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
-"""Checks that the application icon's padlock stands upright in every image of app.ico.
+"""Checks that the padlock of the application icon stands upright in every image of app.ico.
 
-Icon bitmaps are stored bottom row first; a row order mixed up when the icon was drawn turns
-the padlock upside down. The solid body is the padlock's heavy half and the thin shackle its
-light one, so in every image the lower half must hold more opaque pixels than the upper half.
+Icon rows are stored bottom first, and a mixed-up row order turns the padlock upside down: the
+lower half, its solid body, must hold more opaque pixels than the upper half, its thin shackle.
 """
 import struct
 import sys
@@ -12,44 +11,36 @@ from pathlib import Path
 ICON = Path(__file__).resolve().parent.parent / "win32" / "resources" / "app.ico"
 
 
-def opaque_halves(data, offset, width, height):
-    """Opaque pixels in the displayed upper and lower half of one 32-bit image."""
-    header_size, _, _, _, bits = struct.unpack_from("<IiiHH", data, offset)
-    if bits != 32:
-        raise ValueError(f"{width}x{height}: {bits}-bit image, expected 32-bit")
-    stride = width * 4
-    upper = lower = 0
-    for stored_row in range(height):
-        start = offset + header_size + stored_row * stride
-        row = data[start:start + stride]
-        count = sum(1 for x in range(width) if row[x * 4 + 3] >= 128)
-        # Stored row 0 is the bottom row on screen.
-        if stored_row < height // 2:
-            lower += count
-        else:
-            upper += count
-    return upper, lower
-
-
-def main():
-    data = ICON.read_bytes()
+def problems(data):
     _, kind, count = struct.unpack_from("<HHH", data, 0)
-    failures = []
     if kind != 1 or count == 0:
-        failures.append("not an icon file, or no images")
+        return ["not an icon file, or no images"]
+    found = []
     for i in range(count):
         width, height, _, _, _, _, _, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
         width, height = width or 256, height or 256
-        try:
-            upper, lower = opaque_halves(data, offset, width, height)
-        except (ValueError, struct.error) as error:
-            failures.append(str(error))
+        header_size, _, _, _, bits = struct.unpack_from("<IiiHH", data, offset)
+        if bits != 32:
+            found.append(f"{width}x{height}: {bits}-bit image, expected 32-bit")
             continue
+        # Opaque pixels of each stored row; stored row 0 is the bottom row on screen.
+        start, stride = offset + header_size, width * 4
+        opaque = [sum(alpha >= 128 for alpha in data[start + row * stride:start + (row + 1) * stride][3::4])
+                  for row in range(height)]
+        lower, upper = sum(opaque[:height // 2]), sum(opaque[height // 2:])
         if upper >= lower:
-            failures.append(f"{width}x{height}: padlock upside down ({upper} opaque pixels above, {lower} below)")
-    for failure in failures:
-        print(f"{ICON.name}: {failure}", file=sys.stderr)
-    return 1 if failures else 0
+            found.append(f"{width}x{height}: padlock upside down ({upper} opaque pixels above, {lower} below)")
+    return found
+
+
+def main():
+    try:
+        found = problems(ICON.read_bytes())
+    except (OSError, struct.error) as error:
+        found = [str(error)]
+    for problem in found:
+        print(f"{ICON.name}: {problem}", file=sys.stderr)
+    return 1 if found else 0
 
 
 if __name__ == "__main__":

@@ -125,64 +125,47 @@ protected:
     std::vector<std::string> before_;
 };
 
-TEST_F(QuorvelDll, TaskBarsItHidComeBackEvenAfterACrashAndNoOthers) {
+// The lock screen's lock-down, with the policies as they were before it in every form: taken
+// back by the unlock, or by the next start's repair after a crash. Repeated calls, as the
+// polling timer makes them, change nothing.
+TEST_F(QuorvelDll, LockDownIsUndoneByTheUnlockAndAfterACrashAndNothingElseIsTouched) {
     HWND primary = MakeWindow("Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE);
     std::vector<HWND> shown{primary, MakeWindow("Shell_SecondaryTrayWnd", "", WS_POPUP | WS_VISIBLE),
                             MakeWindow("Button", "Start", WS_POPUP | WS_VISIBLE),
                             MakeWindow("Button", "Start", WS_CHILD | WS_VISIBLE, primary)};
     // Hidden by someone else (the system keeps some task bars hidden): never shown by us.
     const HWND hiddenBefore[] = {MakeWindow("Button", "Start", WS_POPUP), MakeWindow("Shell_TrayWnd", "", WS_POPUP)};
-    auto expectShown = [&](bool visible, int step) {
-        for (HWND w : shown) EXPECT_EQ(IsWindowVisible(w) != FALSE, visible) << step;
-        for (HWND w : hiddenBefore) EXPECT_FALSE(IsWindowVisible(w)) << step;
+    auto expectLocked = [&](bool locked, const std::string& original) {
+        for (HWND w : shown) EXPECT_EQ(IsWindowVisible(w) == FALSE, locked);
+        for (HWND w : hiddenBefore) EXPECT_FALSE(IsWindowVisible(w));
+        EXPECT_EQ(Get(kTaskMgr), locked ? Dword(1) : original);
+        EXPECT_EQ(Get(kNoLogoff), locked ? Dword(1) : original);
+        EXPECT_EQ(Get(kLockWorkstation), before_[2]) << "locking the workstation stays possible";
     };
-    EXPECT_EQ(taskbar_(kOff), 1);
-    expectShown(false, 1);
-    // One the shell makes again meanwhile is caught by the next call, as the polling timer makes them.
-    shown.push_back(MakeWindow("Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE));
-    EXPECT_EQ(taskbar_(kOff), 1);
-    expectShown(false, 2);
-    for (int step : {3, 4}) {
-        EXPECT_EQ(taskbar_(kOn), 1);
-        expectShown(true, step);
-    }
-    taskbar_(kOff);
-    restart();
-    expectShown(false, 5);
-    taskManager_(kOn);   // the main window's start-up call repairs
-    expectShown(true, 6);
-    EXPECT_EQ(Get(kHiddenWindows), "absent");
-    for (HWND w : hiddenBefore) DestroyWindow(w);
-    for (auto w = shown.rbegin(); w != shown.rend(); ++w) DestroyWindow(*w);
-}
-
-TEST_F(QuorvelDll, PoliciesComeBackAsTheyWereAfterTheLockAndAfterACrash) {
     for (const std::string& original : {std::string("absent"), Dword(1), Dword(0)}) {
         SCOPED_TRACE(original);
         Put(kTaskMgr, original);
         Put(kNoLogoff, original);
-        EXPECT_EQ(specialKey_(kOff), 1);
-        EXPECT_EQ(taskManager_(kOff), 1);   // the lock screen's order
-        taskManager_(kOff);
-        EXPECT_EQ(Get(kTaskMgr), Dword(1));
-        EXPECT_EQ(Get(kNoLogoff), Dword(1));
-        EXPECT_EQ(Get(kLockWorkstation), before_[2]) << "locking the workstation stays possible";
-        EXPECT_EQ(specialKey_(kOn), 1);
-        EXPECT_EQ(Get(kNoLogoff), original);
-        EXPECT_EQ(Get(kTaskMgr), Dword(1)) << "the Task Manager is still switched off";
-        for (int call = 0; call < 2; ++call) {   // the second finds nothing saved and changes nothing
-            EXPECT_EQ(taskManager_(kOn), 1);
-            EXPECT_EQ(Get(kTaskMgr), original);
+        for (int call = 0; call < 2; ++call) {
+            for (LockFn lock : {specialKey_, taskManager_, taskbar_}) EXPECT_EQ(lock(kOff), 1);
+            expectLocked(true, original);
+            // A task bar the shell makes again meanwhile is caught by the next call.
+            if (call == 0 && shown.size() == 4) shown.push_back(MakeWindow("Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE));
         }
-        taskManager_(kOff);
-        specialKey_(kOff);
+        for (int call = 0; call < 2; ++call) {
+            for (LockFn lock : {taskbar_, specialKey_, taskManager_}) EXPECT_EQ(lock(kOn), 1);
+            expectLocked(false, original);
+        }
+        for (LockFn lock : {specialKey_, taskManager_, taskbar_}) lock(kOff);
         restart();
-        EXPECT_EQ(Get(kTaskMgr), Dword(1));
-        taskManager_(kOn);   // the main window's start-up call
-        EXPECT_EQ(Get(kTaskMgr), original);
-        EXPECT_EQ(Get(kNoLogoff), original);
+        expectLocked(true, original);
+        taskManager_(kOn);   // the main window's start-up call repairs
+        expectLocked(false, original);
+        EXPECT_EQ(Get(kHiddenWindows), "absent");
         EXPECT_EQ(Get(kFastUserSwitching), before_[3]);
     }
+    for (HWND w : hiddenBefore) DestroyWindow(w);
+    for (auto w = shown.rbegin(); w != shown.rend(); ++w) DestroyWindow(*w);
 }
 
 TEST_F(QuorvelDll, KeyHooksSwallowTheirKeysEvenWhileTheProgramIsBusyAndShiftIsLetGo) {
