@@ -3,6 +3,8 @@ option(QV_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" 
 if(QV_SANITIZE)
   set(QV_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_compile_options(qv_core PUBLIC ${QV_SAN_FLAGS})
+  # Out-of-range indexing of standard containers stops the tests too.
+  target_compile_definitions(qv_core PUBLIC _GLIBCXX_ASSERTIONS)
   target_link_options(qv_core PUBLIC ${QV_SAN_FLAGS})
 endif()
 

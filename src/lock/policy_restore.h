@@ -10,6 +10,7 @@
 // is changed, so an administrator's own policy is never removed.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -81,7 +82,7 @@ private:
 
     PolicyRegistry& registry_;
     // Per value, the features of this process that hold it off.
-    unsigned holders_[3] = {0, 0, 0};
+    std::array<unsigned, 3> holders_{};
 };
 
 }  // namespace qv
