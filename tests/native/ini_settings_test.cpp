@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/ini_file.h"
-#include "app/os_version.h"
 #include "fakes.h"
 
 using namespace qv;
@@ -60,16 +59,4 @@ TEST(IniFile, WritesReplaceInPlaceAppendToTheSectionOrAddOne) {
     fs.mkdir("F:\\dir.ini");   // there but unreadable: left alone
     EXPECT_FALSE(WriteIni(fs, "a", "x", "2", "F:\\dir.ini"));
     EXPECT_FALSE(fs.has("F:\\dir.ini"));
-}
-
-TEST(OsVersion, CodesFromTheVersionTable) {
-    const std::pair<OsVersionInfo, int> cases[] = {{{3, 51, 2}, 5}, {{4, 0, 2}, 1}, {{4, 0, 1}, 2}, {{4, 10, 1}, 3},
-                                                   {{4, 90, 1}, 4}, {{5, 0, 2}, 0}, {{5, 1, 2}, -1}};
-    for (auto& [version, code] : cases) {
-        FakeSystemInfo system;
-        system.os = version;
-        OsVersionRecord record;
-        EXPECT_TRUE(GetOSVersion(system, record));
-        EXPECT_EQ(record.osCode, code) << version.major << "." << version.minor << " platform " << version.platformId;
-    }
 }
