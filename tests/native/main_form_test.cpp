@@ -20,6 +20,7 @@ struct MainWorld : FakeWorld {
     MainWorld() {
         loadStrings({{517, "Welcome, %username."}, {510, "Sure?"}, {303, "Quit"}}, {{104, "&What is %S?"}});
         ctx.globals().ownerName = "Ann";
+        ctx.globals().charsetSetting = "129";
         shell.startup = "C:\\Users\\ann\\Start Menu\\Programs\\Startup";
         programStrings.boxes = kBoxes;
     }
@@ -52,7 +53,7 @@ TEST(MainForm, LoadsInactiveRepairsTheBoxFileAndRemovesLeftoverPlainFiles) {
         w.load();
         FakeView& v = w.view();
         EXPECT_EQ(v.caption("mnuHelpWhat") + " " + v.caption("Label3"), "&What is Quorvel Lite? Welcome, Ann.");
-        EXPECT_TRUE(v.isEnabled("cmdLock"));
+        EXPECT_TRUE(v.isEnabled("cmdLock") && v.c("StatusBar").charset == 129);   // the charset of the settings
         EXPECT_FALSE(v.isEnabled("cmdUnlock") || v.isEnabled("mnuFileDeactivate") || v.timerEnabled("Timer1"));
         EXPECT_EQ(w.fs.get(boxFile), c.rewritten ? kBoxes : c.content);
         EXPECT_EQ(std::ranges::count(w.fs.log, "write " + boxFile), c.rewritten ? 1 : 0);
