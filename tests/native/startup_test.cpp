@@ -48,6 +48,7 @@ TEST(Startup, FreshStartOrTheFirstProblemsMessage) {
     const Case cases[] = {
         {nullptr, false, true, "", started},
         {nullptr, false, false, "", started + " main"},   // a main window whose load unloaded it comes again
+        {"Language=0409\r\nCharset=0", false, true, "", "Wait, Ann. 8 main"},   // kept as it is, with no skin named
         {nullptr, true, true, kMsgAlreadyRunning, ""},   // a second instance touches nothing
         {"Language=\r\nCharset=", false, true, kMsgNoLanguageId, ""},   // the language first,
         {"Language=0804\r\nCharset=", false, true, kMsgNoLanguageFile, ""},   // its library before the charset
@@ -74,8 +75,9 @@ TEST(Startup, FreshStartOrTheFirstProblemsMessage) {
             EXPECT_EQ(w.ctx.strings().languageHandle(), 0u);   // no library loaded on a failure
             continue;
         }
-        EXPECT_EQ(w.fs.get(w.path("setting.ini")),
-                  "[Setting]\r\nLanguage=0409\r\nCharset=0\r\n\r\n[Skin]\r\nSkinFile = Default.skf\r\n");
+        const std::string written = c.settings ? "[Setting]\r\nLanguage=0409\r\nCharset=0\r\n"
+                                               : "[Setting]\r\nLanguage=0409\r\nCharset=0\r\n\r\n[Skin]\r\nSkinFile = Default.skf\r\n";
+        EXPECT_EQ(w.fs.get(w.path("setting.ini")), written);
         const Globals& g = w.ctx.globals();
         EXPECT_EQ(g.languageId + g.charsetSetting + " " + g.programFolder + " " + g.exeName,
                   "04090 F:\\Program\\quorvel quorvel");
