@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/lock_record.h"
 #include "app/main_form.h"
 #include "app/record_encoding.h"
@@ -10,7 +12,7 @@ using namespace qv::test;
 
 namespace {
 
-const std::string kKey = "09511642QV0001KEY";
+const std::string kKey = "09511642QV0001KEY", kBoxes(4168, 'b');
 using Devices = std::vector<std::vector<std::string>>;
 
 struct MainWorld : FakeWorld {
@@ -18,57 +20,46 @@ struct MainWorld : FakeWorld {
     MainWorld() {
         loadStrings({{517, "Welcome, %username."}, {510, "Sure?"}, {303, "Quit"}}, {{104, "&What is %S?"}});
         ctx.globals().ownerName = "Ann";
+        ctx.globals().charsetSetting = "129";
         shell.startup = "C:\\Users\\ann\\Start Menu\\Programs\\Startup";
+        programStrings.boxes = kBoxes;
     }
     FakeView& view() { return forms.viewOf(form); }
     void load() { forms.showModeless(form); }   // the form is the main window from now on
-    void writeRecord(const std::string& marker, const std::string& first, const std::string& second) {
+    void writeRecord(const std::string& marker, const std::string& second) {
         fs.put(path("tplockts.ini"), "[LVantrel]\r\nLVantrelA=" + EncodeDigitText("F") + "\r\nLVantrelC=" +
                                           EncodeDigitText(marker) + "\r\n");
-        fs.put(path("tpserial1.dat"), EncodeDigitText(first) + "\r\n");
+        fs.put(path("tpserial1.dat"), EncodeDigitText(kKey) + "\r\n");
         fs.put(path("tpserial2.dat"), EncodeOffsetText(second) + "\r\n");
     }
 };
 
 }  // namespace
 
-TEST(MainForm, LoadsInactiveWritesTheBoxFileAndFillsInTheNames) {
-    MainWorld w;
-    w.programStrings.boxes = std::string(4168, 'b');
-    w.load();
-    FakeView& v = w.view();
-    EXPECT_EQ(v.caption("mnuHelpWhat"), "&What is Quorvel Lite?");
-    EXPECT_EQ(v.caption("Label3"), "Welcome, Ann.");
-    EXPECT_TRUE(v.isEnabled("cmdLock"));
-    EXPECT_FALSE(v.isEnabled("cmdUnlock") || v.isEnabled("mnuFileDeactivate") || v.timerEnabled("Timer1"));
-    EXPECT_EQ(w.fs.get(w.path("bf.dat")).size(), 4168u);
-    EXPECT_EQ(w.lockDown.calls, Log{"LockW2kTaskManager -1"});   // a crashed lock's Task Manager ban is lifted
-}
-
-TEST(MainForm, AHiddenBoxFileIsNeverRewrittenAndWin98SkipsTheTaskManagerCall) {
-    MainWorld w;
-    w.programStrings.boxes = std::string(4168, 'b');
-    w.fs.put(w.path("bf.dat"), "mine", AttrHidden);
-    w.system.os = {4, 10, 1};
-    w.load();
-    EXPECT_EQ(w.fs.get(w.path("bf.dat")), "mine");
-    EXPECT_TRUE(w.lockDown.calls.empty());
-}
-
-TEST(MainForm, StartRepairsTheBoxFileAndRemovesLeftoverPlainFiles) {
-    struct Case { std::string content; unsigned attributes; };
-    for (const Case& c : {Case{"short", AttrArchive}, Case{std::string(4168, 'x'), AttrReadOnly},
-                          Case{std::string(5000, 'b'), AttrArchive}}) {
+TEST(MainForm, LoadsInactiveRepairsTheBoxFileAndRemovesLeftoverPlainFiles) {
+    // A whole box file, or a hidden one, is never rewritten; Windows 98 has no Task Manager to free.
+    struct Case { std::string content; unsigned attributes; bool win98, rewritten; };
+    const Case cases[] = {{"", 0, false, true},   // attributes 0: no file yet
+                          {"short", AttrArchive, false, true}, {std::string(4168, 'x'), AttrReadOnly, false, true},
+                          {std::string(5000, 'b'), AttrArchive, true, true}, {kBoxes, AttrReadOnly, false, false},
+                          {"mine", AttrHidden, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content.size());
         MainWorld w;
-        w.programStrings.boxes = std::string(4168, 'b');
-        w.fs.put(w.path("bf.dat"), c.content, c.attributes);
-        for (const char* plain : {"pass.ini", "pass.ini.new", "tmhr.ini", "tmhr.ini.new"})
-            w.fs.put(w.path(plain), "plain", AttrHidden | AttrReadOnly);
+        const std::string boxFile = w.path("bf.dat");
+        if (c.attributes) w.fs.put(boxFile, c.content, c.attributes);
+        w.fs.put(w.path("tmhr.ini"), "plain", AttrHidden | AttrReadOnly);
+        if (c.win98) w.system.os = {4, 10, 1};
         w.load();
-        EXPECT_EQ(w.fs.get(w.path("bf.dat")), *w.programStrings.boxes) << c.content.size();
-        EXPECT_EQ(w.secureDelete.calls.size(), 4u);
-        for (const char* plain : {"pass.ini", "pass.ini.new", "tmhr.ini", "tmhr.ini.new"})
-            EXPECT_FALSE(w.fs.has(w.path(plain))) << plain;
+        FakeView& v = w.view();
+        EXPECT_EQ(v.caption("mnuHelpWhat") + " " + v.caption("Label3"), "&What is Quorvel Lite? Welcome, Ann.");
+        EXPECT_TRUE(v.isEnabled("cmdLock") && v.c("StatusBar").charset == 129);   // the charset of the settings
+        EXPECT_FALSE(v.isEnabled("cmdUnlock") || v.isEnabled("mnuFileDeactivate") || v.timerEnabled("Timer1"));
+        EXPECT_EQ(w.fs.get(boxFile), c.rewritten ? kBoxes : c.content);
+        EXPECT_EQ(std::ranges::count(w.fs.log, "write " + boxFile), c.rewritten ? 1 : 0);
+        EXPECT_FALSE(w.fs.has(w.path("tmhr.ini")));
+        // A crashed lock's Task Manager ban is lifted.
+        EXPECT_EQ(w.lockDown.calls, c.win98 ? Log{} : Log{"LockW2kTaskManager -1"});
     }
 }
 
@@ -86,7 +77,7 @@ TEST(MainForm, ResumeDecisionsAtStartup) {
         SCOPED_TRACE(c.name);
         MainWorld w;
         const std::string shortcut = w.shell.startup + "\\SCQuorvel.lnk";
-        if (c.marker) w.writeRecord(c.marker, kKey, c.second);
+        if (c.marker) w.writeRecord(c.marker, c.second);
         else w.fs.put(shortcut, "link");
         w.usbSerial.setDevices(c.devices);
         w.load();
@@ -102,43 +93,40 @@ TEST(MainForm, ResumeDecisionsAtStartup) {
         Log notices = valid ? Log{"subclass", "register"} : Log{};
         if (valid && !c.windowStays) notices.push_back("unregister");   // the next window's arming registers anew
         EXPECT_EQ(w.notifications.calls, notices);
-        EXPECT_EQ(w.ctx.globals().lockNeeds.held, c.locked);
-        EXPECT_EQ(w.ctx.globals().lockResumedAtStartup, c.locked);
-        EXPECT_EQ(w.view().isEnabled("cmdUnlock"), c.locked);
+        const Globals& g = w.ctx.globals();
+        EXPECT_EQ((std::vector<bool>{g.lockNeeds.held, g.lockResumedAtStartup, w.view().isEnabled("cmdUnlock")}),
+                  std::vector<bool>(3, c.locked));
         if (!c.locked) continue;
-        EXPECT_EQ(w.ctx.globals().lockUSBKeyId + w.ctx.globals().lockDriveLetter, kKey + "F");
-        EXPECT_EQ(w.view().timers["Timer1"].interval, 1000u);   // polling every second
-        EXPECT_TRUE(w.view().timerEnabled("Timer1"));
-        EXPECT_EQ(w.ctx.globals().deviceCountSeen, 1);
+        EXPECT_EQ(g.lockUSBKeyId + g.lockDriveLetter + " " + std::to_string(g.deviceCountSeen), kKey + "F 1");
+        EXPECT_TRUE(w.view().timerEnabled("Timer1") && w.view().timers["Timer1"].interval == 1000u);   // every second
+        w.usbSerial.setDevices(key);   // the key comes back: the next poll ends the lock
+        w.form.timer("Timer1");
+        EXPECT_FALSE(w.view().isOpen());
     }
 }
 
-TEST(MainForm, ClosingAsksOnlyWhileArmed) {
+TEST(MainForm, ArmsFromItsButtonAndClosingAsksOnlyWhileArmed) {
     MainWorld w;
     w.load();
-    w.form.click("cmdCancel");   // inactive: closes at once
-    EXPECT_FALSE(w.view().isOpen());
-    EXPECT_TRUE(w.messages.shown.empty());
-
-    MainWorld armed;
-    armed.load();
-    armed.form.setArmed(true);
-    armed.messages.answers = {IdNo, IdNo};
-    armed.form.click("mnuFileExit");
-    armed.messages.expectOnly("Sure?", "Quit", MbYesNo | MbIconExclamation);
-    armed.form.escapePressed();   // Esc asks as Exit does
-    EXPECT_TRUE(armed.view().isOpen());
-    EXPECT_EQ(armed.messages.shown.size(), 2u);
-    armed.messages.answers = {IdYes};
-    armed.view().setTimer("Timer1", true, 1000);   // polling for the key
-    armed.form.click("cmdCancel");
-    EXPECT_FALSE(armed.view().isOpen());
-    EXPECT_FALSE(armed.view().timerEnabled("Timer1")) << "no polling after the window has gone";
-
-    MainWorld titleBar;   // the title bar closes without asking
-    titleBar.load();
-    titleBar.form.setArmed(true);
-    titleBar.form.closeRequested();
-    EXPECT_FALSE(titleBar.view().isOpen());
-    EXPECT_TRUE(titleBar.messages.shown.empty());
+    w.system.admin = false;
+    w.form.click("cmdLock");   // arming begins by refusing a user who is no administrator
+    w.form.setArmed(true);
+    w.messages.answers = {IdNo, IdNo};
+    w.form.click("mnuFileExit");
+    w.form.escapePressed();   // Esc asks as Exit does
+    EXPECT_EQ(w.messages.shown.size(), 3u);
+    EXPECT_EQ(w.messages.boxes().back(), FakeMessageBoxes::box("Quit", "Sure?", MbYesNo | MbIconExclamation));
+    EXPECT_TRUE(w.view().isOpen());
+    w.view().setTimer("Timer1", true, 1000);   // polling for the key
+    w.form.click("cmdCancel");
+    EXPECT_FALSE(w.view().isOpen() || w.view().timerEnabled("Timer1")) << "no polling after the window has gone";
+    for (bool viaTitleBar : {false, true}) {   // inactive, or by the title bar even armed: no question
+        MainWorld other;
+        other.load();
+        other.form.setArmed(viaTitleBar);
+        if (viaTitleBar) other.form.closeRequested();
+        else other.form.click("cmdCancel");
+        EXPECT_FALSE(other.view().isOpen());
+        EXPECT_TRUE(other.messages.shown.empty());
+    }
 }

@@ -9,99 +9,94 @@ using namespace qv::test;
 
 namespace {
 
-struct RecordingWindows : StartupWindows {
-    int progress = 0, mains = 0;
+const std::string kLangCopy = "C:\\Vantrel\\temp\\qv_langfile0409.dll", kLicCopy = "C:\\Vantrel\\temp\\qvlic_0409.dll";
+
+// The windows of the start, shown as the Windows layer does, and the XP skin: all in `calls`.
+struct StartupWorld : FakeWorld, StartupWindows, SkinComponent {
+    Log calls;
     bool mainStays = true;
-    void showProgress() override { ++progress; }
+    StartupWorld() {
+        ctx.globals().languageId.clear();
+        fs.put(path("langfile0409.dll"),
+               FakeStringLoader::table({{302, "Main"}, {500, "Wait, %Username."}, {501, std::string(400, 'x')}}),
+               AttrHidden);   // a hidden library still counts
+        fs.put(path("lic0409.dll"), FakeStringLoader::table({{103, "&Help"}}));
+    }
+    void showProgress() override {
+        ProgressForm progress(ctx, *this);
+        progress.initialize();
+        forms.showModeless(progress);
+        FakeView& v = forms.viewOf(progress);
+        calls.push_back(v.caption("lbcaption") + " " + std::to_string(v.c("lbcaption").fontSize));
+    }
     bool showMain() override {
-        ++mains;
+        calls.push_back("main");
         return mainStays;
     }
-};
-
-struct RecordingSkin : SkinComponent {
-    std::vector<std::string> calls;
     void create() override { calls.push_back("create"); }
     void setting(int v) override { calls.push_back("setting " + std::to_string(v)); }
     void loadSkin(const std::string& p) override { calls.push_back("load " + p); }
     void apply() override { calls.push_back("apply"); }
 };
 
-struct StartupWorld : FakeWorld {
-    RecordingWindows windows;
-    StartupWorld() {
-        ctx.globals().languageId.clear();
-        fs.put(path("langfile0409.dll"), FakeStringLoader::table({{302, "Main"}, {500, "Hello %USERNAME"}}));
-        fs.put(path("lic0409.dll"), FakeStringLoader::table({{103, "&Help"}}));
-    }
-    StartupResult run() { return RunMain(ctx, windows); }
-};
-
 }  // namespace
 
-TEST(Startup, FreshStartCreatesSettingsLoadsLibrariesAndShowsTheMainWindow) {
-    StartupWorld w;
-    w.fs.put(w.path("OwnerLock.ini"), "[OwnerInfo]\r\nName=Ann\r\n");
-    w.desktop.windows[{"TaskManagerWindow", "Windows Task Manager"}] = 77;
-    w.fs.setAttributes(w.path("langfile0409.dll"), AttrHidden);   // a hidden library still counts
-    EXPECT_EQ(w.run(), StartupResult::MainWindowShown);
-    EXPECT_TRUE(w.fs.has(w.path("setting.ini")));
-    EXPECT_EQ(w.ctx.globals().languageId, "0409");
-    EXPECT_EQ(w.ctx.globals().charsetSetting, "0");
-    EXPECT_EQ(w.ctx.globals().ownerName, "Ann");
-    EXPECT_EQ(w.ctx.globals().programFolder, "F:\\Program\\quorvel");
-    EXPECT_EQ(w.ctx.globals().exeName, "quorvel");
-    EXPECT_EQ(w.desktop.closed, std::vector<WindowHandle>{77});   // Task Manager asked to close
-    EXPECT_EQ(w.ctx.lang(302), "Main");
-    EXPECT_EQ(w.windows.progress, 1);
-    EXPECT_EQ(w.windows.mains, 1);
-    EXPECT_TRUE(w.messages.shown.empty());
-}
-
-TEST(Startup, FailuresEndTheProgramWithTheFirstProblemsMessage) {
-    struct Case { const char* name; const char* settings; bool otherInstance; std::string message; };
+TEST(Startup, FreshStartOrTheFirstProblemsMessage) {
+    const std::string started = "create setting 2 setting 1 load F:\\Program\\quorvel\\Default.skf apply setting 0 "
+                                "Wait, Ann. 8 main";
+    struct Case { const char* settings; bool otherInstance, mainStays; std::string message, calls; };
     const Case cases[] = {
-        {"second instance: nothing touched", nullptr, true, kMsgAlreadyRunning},
-        {"the language first, even with the charset empty too", "Language=\r\nCharset=", false, kMsgNoLanguageId},
-        {"the library is checked before the charset", "Language=0804\r\nCharset=", false, kMsgNoLanguageFile},
-        {"no charset", "Language=0409\r\nCharset=", false, kMsgNoCharset},
+        {nullptr, false, true, "", started},
+        {nullptr, false, false, "", started + " main"},   // a main window whose load unloaded it comes again
+        {"Language=0409\r\nCharset=0", false, true, "", "Wait, Ann. 8 main"},   // kept as it is, with no skin named
+        {nullptr, true, true, kMsgAlreadyRunning, ""},   // a second instance touches nothing
+        {"Language=\r\nCharset=", false, true, kMsgNoLanguageId, ""},   // the language first,
+        {"Language=0804\r\nCharset=", false, true, kMsgNoLanguageFile, ""},   // its library before the charset
+        {"Language=0409\r\nCharset=", false, true, kMsgNoCharset, ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.message + (c.mainStays ? "" : " main unloaded"));
         StartupWorld w;
+        w.mainStays = c.mainStays;
         w.system.otherInstance = c.otherInstance;
+        w.fs.put(w.path("OwnerLock.ini"), "[OwnerInfo]\r\nName=Ann\r\n");
+        w.desktop.windows[{"TaskManagerWindow", "Windows Task Manager"}] = 77;
         if (c.settings) w.fs.put(w.path("setting.ini"), std::string("[Setting]\r\n") + c.settings + "\r\n");
-        EXPECT_EQ(w.run(), StartupResult::Ended);
-        w.messages.expectOnly(c.message, "Error", MbOk | MbIconCritical);
-        EXPECT_EQ(w.fs.has(w.path("setting.ini")), c.settings != nullptr);
-        EXPECT_EQ(w.ctx.strings().languageHandle(), 0u);   // no library loaded on a failure
+        const bool shown = c.message.empty() && c.mainStays;
+        EXPECT_EQ(RunMain(w.ctx, w), shown ? StartupResult::MainWindowShown : StartupResult::Ended);
+        std::string calls;
+        for (const std::string& call : w.calls) calls += (calls.empty() ? "" : " ") + call;
+        EXPECT_EQ(calls, c.calls);
+        EXPECT_EQ(w.messages.boxes(),
+                  c.message.empty() ? Log{} : Log{FakeMessageBoxes::box("Error", c.message, MbOk | MbIconCritical)});
+        EXPECT_EQ(w.desktop.closed, c.otherInstance ? std::vector<WindowHandle>{} : std::vector<WindowHandle>{77});
+        if (!c.message.empty()) {
+            EXPECT_EQ(w.fs.has(w.path("setting.ini")), c.settings != nullptr);
+            EXPECT_EQ(w.ctx.strings().languageHandle(), 0u);   // no library loaded on a failure
+            continue;
+        }
+        const std::string written = c.settings ? "[Setting]\r\nLanguage=0409\r\nCharset=0\r\n"
+                                               : "[Setting]\r\nLanguage=0409\r\nCharset=0\r\n\r\n[Skin]\r\nSkinFile = Default.skf\r\n";
+        EXPECT_EQ(w.fs.get(w.path("setting.ini")), written);
+        const Globals& g = w.ctx.globals();
+        EXPECT_EQ(g.languageId + g.charsetSetting + " " + g.programFolder + " " + g.exeName,
+                  "04090 F:\\Program\\quorvel quorvel");
+        EXPECT_TRUE(w.fs.has(kLangCopy) && w.fs.has(kLicCopy));
+        EXPECT_EQ(w.ctx.lang(302) + w.ctx.lic(103) + w.ctx.lang(999), "Main&Help");   // a missing id: empty
+        EXPECT_EQ(w.ctx.lang(501), std::string(382, 'x'));
+        w.ctx.strings().freeLicLibrary();
+        w.ctx.strings().freeLanguageLibrary();
+        EXPECT_FALSE(w.fs.has(kLangCopy) || w.fs.has(kLicCopy));
+        EXPECT_EQ(w.ctx.lang(302), "");
     }
 }
 
-TEST(Startup, MainWindowUnloadedByItsLoadIsShownAgain) {
+TEST(Startup, StaleLibraryCopyThatCannotBeReplacedIsNeverLoaded) {
     StartupWorld w;
-    w.windows.mainStays = false;
-    EXPECT_EQ(w.run(), StartupResult::Ended);
-    EXPECT_EQ(w.windows.mains, 2);
-}
-
-TEST(ProgressForm, GreetsTheOwnerAndIsSkinnedOnlyOnTheXpFamily) {
-    for (auto [os, skinned] : {std::pair{OsVersionInfo{5, 1, 2}, true}, {OsVersionInfo{5, 0, 2}, false},
-                               {OsVersionInfo{10, 0, 2}, false}}) {
-        FakeWorld w;
-        w.ctx.globals().ownerName = "Ann";
-        w.loadStrings({{500, "Wait, %Username."}});
-        w.fs.put(w.path("setting.ini"), "[Skin]\r\nSkinFile = Default.skf\r\n");
-        w.system.os = os;
-        RecordingSkin skin;
-        ProgressForm form(w.ctx, skin);
-        form.initialize();
-        w.forms.showModeless(form);
-        EXPECT_EQ(w.forms.viewOf(form).caption("lbcaption"), "Wait, Ann.");
-        std::vector<std::string> expected;
-        if (skinned)
-            expected = {"create", "setting 2", "setting 1", "load F:\\Program\\quorvel\\Default.skf", "apply",
-                        "setting 0"};
-        EXPECT_EQ(skin.calls, expected);
-    }
+    w.fs.put(kLangCopy, FakeStringLoader::table({{302, "old"}}));
+    w.fs.put(kLicCopy, FakeStringLoader::table({{103, "old lic"}}));
+    w.fs.failRemoves = {kLangCopy, kLicCopy};
+    w.fs.failWrites = {kLicCopy};
+    EXPECT_EQ(RunMain(w.ctx, w), StartupResult::MainWindowShown);
+    EXPECT_EQ(w.ctx.lang(302) + w.ctx.lic(103), "");
 }
