@@ -1,7 +1,10 @@
+// The device list: from Windows' instance ids to the device text, and from the text to the key's presence.
 #include <gtest/gtest.h>
 
 #include "fakes.h"
 #include "usbkey/usb_devices.h"
+#include "usbkey/usb_instance_id.h"
+#include "usbkey/usb_sim_file.h"
 
 using namespace qv;
 using namespace qv::test;
@@ -17,29 +20,51 @@ Entries EntriesOf(const UsbDeviceList& list) {
     return out;
 }
 
-std::string Box(const std::string& text) { return FakeMessageBoxes::box(kAppTitle, text, MbIconCritical); }
-
 const std::string kKeyRecord = "<vid>0951</vid><pid>1642</pid><serial>001372</serial></device>";
 
 }  // namespace
 
+TEST(UsbInstanceId, RealWorldIds) {
+    struct Case { const char* id; const char* parsed; } cases[] = {   // vid|pid|serial|interface
+        {"USB\\VID_0951&PID_1642\\001372", "0951|1642|001372|0"},
+        {"usb\\vid_abcd&pid_12ef\\aa11", "ABCD|12EF|aa11|0"},
+        {"USB\\VID_058F&PID_6387\\5&2A1B3C4D&0&2", "058F|6387||0"},   // made up by Windows
+        {"USB\\VID_0951&PID_1642\\AB&CD01", "0951|1642|AB&CD01|0"},
+        {"USB\\VID_0951&PID_1642\\7&Q1&0", "0951|1642|7&Q1&0|0"},
+        {"USB\\VID_05AC&PID_12A8&MI_00\\6&1A2B3C&0&0000", "05AC|12A8||1"},
+        {"USB\\VID_0BDA&PID_0129&REV_3960\\20100201396000000", "0BDA|0129|20100201396000000|0"},
+        {"USB\\ROOT_HUB30\\4&1234ABCD&0&0", ""},
+        {"USBSTOR\\DISK&VEN_GENERIC&PROD_FLASH_DISK&REV_8.07\\001372&0", ""},
+        {"USB\\VID_095&PID_1642\\001372", ""},
+        {"USB\\VID_09G1&PID_1642\\001372", ""},
+        {"USB\\VID_0951&PID_1642\\", ""},
+        {"USB\\VID_0951&PID_1642\\1\\2", ""},
+    };
+    for (const Case& c : cases) {
+        auto id = ParseUsbInstanceId(c.id);
+        EXPECT_EQ(id ? id->vendorId + "|" + id->productId + "|" + id->serial + "|" + (id->isInterface ? "1" : "0") : "",
+                  c.parsed) << c.id;
+    }
+    struct Storage { const char* id; const char* names; } storage[] = {
+        {"USBSTOR\\Disk&Ven_Kingsley&Prod_Data_Stick_2.0&Rev_1.00\\001372&0", "Kingsley|Data Stick 2.0"},
+        {"USBSTOR\\DISK&VEN_&PROD_USB_DISK_2.0&REV_PMAP\\0709&0", "|USB DISK 2.0"}, {"garbage", "|"}};
+    for (const Storage& c : storage) {
+        StorageNames parsed = ParseStorageInstanceId(c.id);
+        EXPECT_EQ(parsed.vendor + "|" + parsed.product, c.names) << c.id;
+    }
+}
+
 TEST(UsbDeviceText, EdgeCases) {
     struct Case { const char* name; std::string text; Entries entries; } cases[] = {
-        {"one record without names", kKeyRecord, {{"0951", "1642", "001372", "", ""}}},
         {"two records and trailing text",
-         kKeyRecord + "<vid>0781</vid><pid>5567</pid><serial>AB</serial><manu>M</manu><prod>P</prod></device>"
-                      "<vid>dead</vid>",
+         kKeyRecord + "<vid>0781</vid><pid>5567</pid><serial>AB</serial><manu>M</manu><prod>P</prod></device><vid>1",
          {{"0951", "1642", "001372", "", ""}, {"0781", "5567", "AB", "M", "P"}}},
         {"closing tag before opening tag", "</vid><vid>0951<pid>1642</pid></device>", {{"", "1642", "", "", ""}}},
-        {"missing closing tag", "<vid>0951<serial>S</serial></device>", {{"", "", "S", "", ""}}},
         {"values kept as they stand", "<vid> 0951 </vid><manu>A&amp;B <x></manu></device>",
          {{" 0951 ", "", "", "A&amp;B <x>", ""}}},
         {"first tag pair wins", "<pid>1</pid><pid>2</pid></device>", {{"", "1", "", "", ""}}},
-        {"empty record", "</device>", {{"", "", "", "", ""}}},
-        {"no record end at all", "<vid>0951</vid>", {}},
-        {"blank text", "   ", {}},
-        {"empty text", "", {}},
         {"tags do not leak into the next record", "<vid>1</device></vid></device>", {{"", "", "", "", ""}, {"", "", "", "", ""}}},
+        {"blank text", "   ", {}},
     };
     for (const Case& c : cases) {
         UsbDeviceList list;
@@ -49,8 +74,27 @@ TEST(UsbDeviceText, EdgeCases) {
     }
 }
 
+// What the USB serial library writes: names that would break the tags are mended, and the
+// text holds only whole records that fit the caller's buffer.
+TEST(UsbDeviceText, RecordsSurviveTheRoundTripAndFitTheBuffer) {
+    std::string text = FormatUsbDeviceRecord({"0951", "1642", "001372", "A&B <Media> </manu></device>", "Stick\r\n\x01 2.0"});
+    UsbDeviceList list;
+    ParseUSBDeviceText(list, text);
+    EXPECT_EQ(EntriesOf(list), (Entries{{"0951", "1642", "001372", "A&B (Media) (/manu)(/device)", "Stick 2.0"}}));
+    const std::vector<UsbDeviceRecord> records(3, {"0951", "1642", "S", "M", "P"});
+    const std::size_t one = FormatUsbDeviceRecord(records[0]).size();
+    for (std::size_t capacity : {std::size_t{0}, one - 1, one, 2 * one + 1, std::size_t{3000}}) {
+        int listed = -1, kept = -1;
+        const std::string built = BuildUsbDeviceText(records, capacity, listed);
+        EXPECT_EQ(built.size(), std::min<std::size_t>(capacity / one, 3) * one) << capacity;
+        EXPECT_EQ(listed, static_cast<int>(built.size() / one)) << capacity;
+        EXPECT_EQ(FitUsbDeviceText(BuildUsbDeviceText(records, 3000, listed) + "junk", capacity, kept), built);
+        EXPECT_EQ(kept, static_cast<int>(built.size() / one)) << capacity;
+    }
+}
+
 TEST(UsbDeviceRefresh, ResultsAndMessages) {
-    // loudMessage: shown by GetUSBDevices only; ReadUSBDevices stays silent.
+    // message: shown by GetUSBDevices only; ReadUSBDevices stays silent.
     struct Case {
         const char* name;
         std::int16_t status;
@@ -60,17 +104,14 @@ TEST(UsbDeviceRefresh, ResultsAndMessages) {
         std::optional<std::int16_t> length;
         std::int16_t result;
         int devices;
-        std::string loudMessage;
+        std::string message;
     } cases[] = {
-        {"success", 1, true, kKeyRecord, 1, {}, 1, 1, ""},
-        {"library count is passed on", 1, true, kKeyRecord, 3, {}, 3, 1, ""},
+        {"success: the library's count is passed on", 1, true, kKeyRecord, 3, {}, 3, 1, ""},
         {"failed status", 5, true, kKeyRecord, 1, {}, -1, 0, "Get USB Serial error code : 5"},
-        {"negative status", -7, true, "", 0, {}, -1, 0, "Get USB Serial error code : -7"},
         {"no text", 1, true, "", 0, {}, -2, 0, ""},
         {"negative length", 1, true, kKeyRecord, 1, std::int16_t{-20}, -2, 0, ""},
         {"length beyond the buffer is clamped", 1, true, kKeyRecord, 1, std::int16_t{32000}, 1, 1, ""},
-        {"length cuts the text", 1, true, kKeyRecord + kKeyRecord, 2,
-         static_cast<std::int16_t>(kKeyRecord.size() + 5), 2, 1, ""},
+        {"length cuts the text", 1, true, kKeyRecord + kKeyRecord, 2, std::int16_t(kKeyRecord.size() + 5), 2, 1, ""},
         {"library missing", 1, false, kKeyRecord, 1, {}, -1, 0, kUsbLibraryMissingText},
     };
     for (const Case& c : cases) {
@@ -82,66 +123,69 @@ TEST(UsbDeviceRefresh, ResultsAndMessages) {
             w.usbSerial.count = c.count;
             w.usbSerial.loadable = c.loadable;
             w.usbSerial.reportedLength = c.length;
-            std::int16_t result = loud ? GetUSBDevices(w.ctx) : ReadUSBDevices(w.ctx);
-            EXPECT_EQ(result, c.result) << c.name;
+            EXPECT_EQ(loud ? GetUSBDevices(w.ctx) : ReadUSBDevices(w.ctx), c.result) << c.name;
             EXPECT_EQ(w.ctx.globals().usbDevices.upperBound(), c.devices) << c.name;
-            const bool message = loud && !c.loudMessage.empty();
-            EXPECT_EQ(w.messages.boxes(), message ? Log{Box(c.loudMessage)} : Log{})
+            EXPECT_EQ(w.messages.boxes(), loud && !c.message.empty()
+                                              ? Log{FakeMessageBoxes::box(kAppTitle, c.message, MbIconCritical)} : Log{})
                 << c.name << (loud ? " loud" : " silent");
         }
     }
-}
-
-TEST(UsbDeviceRefresh, CheckShowsString539OnlyForMissingText) {
-    FakeWorld w;
+    FakeWorld w;   // only a missing text has string 539, and only from the check
     w.loadStrings({{539, "No USB storage device found."}});
     EXPECT_FALSE(CheckUSBDevices(w.ctx));
-    w.usbSerial.status = 3;   // the failed status has its own message, no second one
-    EXPECT_FALSE(CheckUSBDevices(w.ctx));
-    EXPECT_EQ(w.messages.boxes(), (Log{Box("No USB storage device found."), Box("Get USB Serial error code : 3")}));
-
-    w.usbSerial.status = 1;
+    EXPECT_FALSE(HasUSBDevices(w.ctx));
     w.usbSerial.setDevices({{"0951", "1642", "1"}});
-    w.usbSerial.count = 0;   // text but a count of 0: false, silently
-    EXPECT_FALSE(CheckUSBDevices(w.ctx));
-    EXPECT_EQ(w.messages.shown.size(), 2u);
-    w.usbSerial.count = 1;
-    EXPECT_TRUE(CheckUSBDevices(w.ctx));
-    EXPECT_TRUE(HasUSBDevices(w.ctx));
+    EXPECT_TRUE(CheckUSBDevices(w.ctx) && HasUSBDevices(w.ctx));
+    w.messages.expectOnly("No USB storage device found.", kAppTitle, MbIconCritical);
 }
 
 TEST(UsbKeyPresence, PresentAndAbsent) {
     // Neither present nor absent: the library is not even asked.
-    struct Case {
-        const char* name;
-        std::string wanted;
-        bool loadable;
-        std::int16_t status;
-        Entries devices;
-        bool present, absent;
-    } cases[] = {
-        {"attached", "09511642001372", true, 1, {{"0951", "1642", "001372"}}, true, false},
-        {"blanks around the wanted id", "  09511642001372 ", true, 1, {{"0951", "1642", "001372"}}, true, false},
-        {"blanks around the device values", "09511642001372", true, 1, {{" 0951", "1642", "001372 "}}, true, false},
-        {"second of several", "0781556700AB", true, 1, {{"0951", "1642", "1"}, {"0781", "5567", "00AB"}}, true, false},
-        {"differs in case", "0951164200ab", true, 1, {{"0951", "1642", "00AB"}}, false, true},
-        {"other stick only", "09511642001372", true, 1, {{"0781", "5567", "00AB"}}, false, true},
-        {"device without serial never matches", "09511642", true, 1, {{"0951", "1642", ""}}, false, true},
-        {"blank serial never matches", "09511642", true, 1, {{"0951", "1642", "  "}}, false, true},
-        {"no devices", "09511642001372", true, 1, {}, false, true},
-        {"library status fails", "09511642001372", true, 2, {{"0951", "1642", "001372"}}, false, true},
-        {"library missing", "09511642001372", false, 1, {{"0951", "1642", "001372"}}, false, true},
-        {"empty id is neither", "", true, 1, {{"0951", "1642", "001372"}}, false, false},
-        {"blank id is neither", "   ", true, 1, {}, false, false},
+    struct Case { const char* name; std::string wanted; std::int16_t status; Entries devices; bool present, absent; };
+    const Case cases[] = {
+        {"blanks around the ids", "  09511642001372 ", 1, {{" 0951", "1642", "001372 "}}, true, false},
+        {"second of several", "0781556700AB", 1, {{"0951", "1642", "1"}, {"0781", "5567", "00AB"}}, true, false},
+        {"differs in case", "0951164200ab", 1, {{"0951", "1642", "00AB"}}, false, true},
+        {"device without serial never matches", "09511642", 1, {{"0951", "1642", "  "}}, false, true},
+        {"id without product never matches", "0951001372", 1, {{"0951", " ", "001372"}}, false, true},
+        {"no devices", "09511642001372", 1, {}, false, true},
+        {"library status fails", "09511642001372", 2, {{"0951", "1642", "001372"}}, false, true},
+        {"blank id is neither", "   ", 1, {{"0951", "1642", "001372"}}, false, false},
     };
     for (const Case& c : cases) {
         FakeWorld w;
         w.usbSerial.setDevices(c.devices);
-        w.usbSerial.loadable = c.loadable;
         w.usbSerial.status = c.status;
         EXPECT_EQ(IsUSBKeyPresent(w.ctx, c.wanted), c.present) << c.name;
         EXPECT_EQ(IsUSBKeyAbsent(w.ctx, c.wanted), c.absent) << c.name;
         EXPECT_TRUE(w.messages.shown.empty()) << c.name;
         EXPECT_TRUE(c.present || c.absent || w.usbSerial.calls == 0) << c.name;
     }
+}
+
+TEST(UsbSimFile, StatusLineAndRecords) {
+    struct Case { std::string content; std::optional<std::int16_t> status; std::string text; } cases[] = {
+        {"<vid>1</vid></device>\r\n<vid>2</vid></device>\r\n<vid>3", std::nullopt,
+         "<vid>1</vid></device><vid>2</vid></device>"},
+        {"status=5\r\n<vid>1</vid></device>", std::int16_t{5}, "<vid>1</vid></device>"},
+        {"Status = -3", std::int16_t{-3}, ""},
+        {"status=99999\n", std::int16_t{0}, ""},
+    };
+    for (const Case& c : cases) {
+        UsbSimFile f = ParseUsbSimFile(c.content);
+        EXPECT_EQ(f.status, c.status) << c.content;
+        EXPECT_EQ(f.deviceText(), c.text) << c.content;
+    }
+    UsbSimFile f = ParseUsbSimFile("status=1\r\n<vid>AAAA</vid><pid>BBBB</pid><serial>X</serial></device>\r\n");
+    EXPECT_TRUE(PlugSimStick(f, SimStick::Key) && PlugSimStick(f, SimStick::NoSerial));
+    EXPECT_FALSE(PlugSimStick(f, SimStick::Key) || IsSimStickPlugged(f, SimStick::Other));
+    UsbSimFile again = ParseUsbSimFile(FormatUsbSimFile(f));
+    EXPECT_TRUE(PullSimStick(again, SimStick::Key));
+    EXPECT_FALSE(PullSimStick(again, SimStick::Key) || PullSimStick(again, SimStick::Other));
+    EXPECT_EQ(FormatUsbSimFile(again), "status=1\r\n<vid>AAAA</vid><pid>BBBB</pid><serial>X</serial></device>\r\n"
+                                       "<vid>058F</vid><pid>6387</pid><serial></serial><manu>Generic</manu><prod>"
+                                       "Flash Disk</prod></device>\r\n");
+    again.status.reset();
+    again.records = {"status=2<vid>1</vid></device>"};   // a record that reads like a status line
+    EXPECT_EQ(ParseUsbSimFile(FormatUsbSimFile(again)).records, again.records);
 }
