@@ -1,7 +1,7 @@
 // Typing a passphrase on the on-screen keyboard, setting it and unlocking with it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <set>
 
 #include "code_page_stand_in.h"
 #include "lock/lock_needs.h"
@@ -18,41 +18,16 @@ namespace {
 constexpr const char* kKey1 = "09511642QV0001KEY";
 
 void ClickKeys(Form& form, const std::string& chars) {
-    for (char c : chars) {
-        auto keys = CharacterKeys();
-        auto key = std::find_if(keys.begin(), keys.end(), [c](const KeyboardKey& k) { return k.character == c; });
-        ASSERT_NE(key, keys.end()) << c;
-        form.click(key->name);
-    }
+    for (char c : chars)
+        for (const KeyboardKey& k : CharacterKeys())
+            if (k.character == c) form.click(k.name);
 }
 
-// Every step of the unlock, in one log.
-struct LoggingMainWindow : FakeMainWindow {
-    Log& log;
-    explicit LoggingMainWindow(Log& l) : log(l) {}
-    void setStatus(const std::string& t) override { FakeMainWindow::setStatus(t), log.push_back("status " + t); }
-    void setArmed(bool a) override { log.push_back(a ? "armed" : "disarmed"); }
-    void delLockIni() override { log.push_back("delLockIni"); }
-    void unloadMainWindow() override { log.push_back("unloadMain"); }
-};
-struct LoggingLockScreen : FakeLockScreen {
-    Log& log;
-    explicit LoggingLockScreen(Log& l) : log(l) {}
-    void stopClock() override { log.push_back("stopClock"); }
-    void unload() override { log.push_back("unloadLock"); }
-};
-struct LoggingNotifications : FakeDriveNotifications {
-    Log& log;
-    explicit LoggingNotifications(Log& l) : log(l) {}
-    bool unregisterDriveNotify() override { return log.push_back("unregister"), true; }
-};
+std::string Box(const std::string& title, const std::string& text, unsigned flags) {
+    return FakeMessageBoxes::box(title, text, flags);
+}
 
 struct World : LockTimerWorld {
-    Log log;
-    LoggingMainWindow main{log};
-    LoggingLockScreen lock{log};
-    LoggingNotifications notify{log};
-
     World() {
         loadStrings({{114, "Unlock"}, {300, "T300"}, {302, "T302"}, {304, "T304"}, {305, "Set"}, {514, "No key"},
                      {515, "Wait"}, {516, "%username unlocked"}, {518, "Passphrase"}, {519, "Enter"},
@@ -60,26 +35,16 @@ struct World : LockTimerWorld {
                      {527, "Wrong"}, {528, "%username none set"}});
         ctx.globals().ownerName = "Ann";
         ctx.globals().lockUSBKeyId = kKey1;
-        ctx.setMainWindow(&main);
-        ctx.setLockScreen(&lock);
-        ctx.setDriveNotifications(&notify);
     }
-    void save(const std::string& password) { ASSERT_TRUE(SavePassword(ctx, password)); }
-    // Runs the dialog; `script` acts while it is open.
-    template <typename F>
-    void setPassword(F script) {
-        forms.scripts["frmSetPassword"] = [&](Form& f) { script(static_cast<SetPasswordForm&>(f), forms.viewOf(f)); };
-        RunSetPasswordCommand(ctx);
-    }
-    template <typename F>
-    void unlockWith(F script) {
-        forms.scripts["frmPassword"] = [&](Form& f) { script(f, forms.viewOf(f)); };
-        RunPasswordDialog(ctx);
+    // Shows the dialog by its command; `script` acts while it is open.
+    void run(const std::string& dialog, std::function<void(Form&, FakeView&)> script) {
+        forms.scripts[dialog] = [&](Form& f) { script(f, forms.viewOf(f)); };
+        dialog == "frmPassword" ? RunPasswordDialog(ctx) : RunSetPasswordCommand(ctx);
     }
     // Types `typed` into the unlock field and clicks OK; gives what is left in it, or "<closed>".
     std::string unlock(const std::string& typed) {
         std::string left;
-        unlockWith([&](Form& f, FakeView& v) {
+        run("frmPassword", [&](Form& f, FakeView& v) {
             v.setText("txtPassword", typed);
             f.click("cmdOk");
             left = v.isOpen() ? v.text("txtPassword") : "<closed>";
@@ -88,24 +53,24 @@ struct World : LockTimerWorld {
     }
 };
 
-std::string Box(const std::string& title, const std::string& text, unsigned flags) {
-    return FakeMessageBoxes::box(title, text, flags);
+bool IsKey(const std::string& control) {
+    return FindCharacterKey(control) || control == kDeleteKey || control == kBackspaceKey;
+}
+bool Inside(const FakeView::Control& a, int left, int top, int right, int bottom) {
+    return a.width > 0 && a.left >= left && a.top >= top && a.left + a.width <= right && a.top + a.height <= bottom;
+}
+bool Apart(const FakeView::Control& a, const FakeView::Control& b) {
+    return a.left + a.width <= b.left || b.left + b.width <= a.left || a.top + a.height <= b.top ||
+           b.top + b.height <= a.top;
 }
 
 }  // namespace
 
 TEST(Keyboard, KeysTypeExactlyTheCharactersAPassphraseMayHold) {
-    std::string typed, allowed;
-    for (const KeyboardKey& key : CharacterKeys()) {
-        EXPECT_EQ(FindCharacterKey(key.name), &key);
-        typed += key.character;
-    }
-    for (char c : kAllowedPasswordCharacters) allowed += c >= 'a' && c <= 'z' ? char(c - 32) : c;
-    std::sort(typed.begin(), typed.end());
-    std::sort(allowed.begin(), allowed.end());
-    allowed.erase(std::unique(allowed.begin(), allowed.end()), allowed.end());
+    std::set<char> typed, allowed;
+    for (const KeyboardKey& key : CharacterKeys()) typed.insert(key.character);
+    for (char c : kAllowedPasswordCharacters) allowed.insert(ToUpperAscii(std::string(1, c))[0]);
     EXPECT_EQ(typed, allowed);
-    EXPECT_EQ(FindCharacterKey(kDeleteKey), nullptr);
     EXPECT_EQ(KeyCaption(*FindCharacterKey("cmd77")), "&&");   // a lone & would underline the next letter
 }
 
@@ -117,47 +82,27 @@ TEST(Keyboard, DeleteRule) {
         EXPECT_EQ(ApplyDeleteRule(c.text, c.start, c.length), c.result) << c.text << " " << c.start << "+" << c.length;
 }
 
-bool IsKey(const std::string& control) {
-    return FindCharacterKey(control) || control == kDeleteKey || control == kBackspaceKey;
-}
-
-// Both dialogs: every control in the client area, nothing overlapping, keys inside their frame.
-TEST(PasswordDialogs, LayoutAndCaptions) {
-    struct Case { const char* dialog; int width, height; const char *title, *label, *labelText; };
-    for (const Case& c : {Case{"frmPassword", kPasswordDialogWidth, kPasswordDialogHeight, "Unlock", "lbPass", "Passphrase"},
-                          Case{"frmSetPassword", kSetPasswordDialogWidth, kSetPasswordDialogHeight, "Set", "lbEnter",
-                               "Enter"}}) {
+// In both dialogs: captions from the language, every control inside the dialog and apart from
+// the others, the keys inside their frame; the editing keys and the fifty-character limit.
+TEST(PasswordDialogs, LayoutCaptionsAndEditingKeys) {
+    struct Case { const char* dialog; int width, height; const char *label, *captions; };
+    for (const Case& c : {Case{"frmPassword", kPasswordDialogWidth, kPasswordDialogHeight, "lbPass", "Unlock|Passphrase|8"},
+                          Case{"frmSetPassword", kSetPasswordDialogWidth, kSetPasswordDialogHeight, "lbEnter",
+                               "Set|Enter|8"}}) {
         World w;
-        std::map<std::string, FakeView::Control> placed;
-        w.forms.scripts[c.dialog] = [&](Form& f) { placed = w.forms.viewOf(f).controls; };
-        std::string(c.dialog) == "frmPassword" ? RunPasswordDialog(w.ctx) : RunSetPasswordCommand(w.ctx);
-        EXPECT_EQ(placed[""].caption + "|" + placed[c.label].caption, c.title + std::string("|") + c.labelText);
-        EXPECT_EQ(placed[c.label].fontSize, 8) << c.dialog;
-        placed.erase("");
-        const FakeView::Control f = placed["Frame1"];
-        auto inside = [](const FakeView::Control& a, int left, int top, int right, int bottom) {
-            return a.width > 0 && a.left >= left && a.top >= top && a.left + a.width <= right && a.top + a.height <= bottom;
-        };
-        for (auto a = placed.begin(); a != placed.end(); ++a) {
-            EXPECT_TRUE(IsKey(a->first) ? inside(a->second, f.left + 60, f.top + 60, f.left + f.width - 60,
-                                                 f.top + f.height - 60)
-                                        : inside(a->second, 0, 0, c.width, c.height)) << c.dialog << " " << a->first;
-            for (auto b = std::next(a); b != placed.end(); ++b) {
-                const FakeView::Control &x = a->second, &y = b->second;
-                const bool keyInFrame = IsKey(a->first) != IsKey(b->first) && (a->first == "Frame1" || b->first == "Frame1");
-                EXPECT_TRUE(keyInFrame || x.left + x.width <= y.left || y.left + y.width <= x.left ||
-                            x.top + x.height <= y.top || y.top + y.height <= x.top) << a->first << " on " << b->first;
+        w.run(c.dialog, [&](Form& f, FakeView& v) {
+            EXPECT_EQ(v.caption("") + "|" + v.caption(c.label) + "|" + std::to_string(v.c(c.label).fontSize), c.captions);
+            std::map<std::string, FakeView::Control> placed = v.controls;
+            placed.erase("");
+            const FakeView::Control frame = placed["Frame1"];
+            for (auto a = placed.begin(); a != placed.end(); ++a) {
+                EXPECT_TRUE(IsKey(a->first) ? Inside(a->second, frame.left + 60, frame.top + 60,
+                                                     frame.left + frame.width - 60, frame.top + frame.height - 60)
+                                            : Inside(a->second, 0, 0, c.width, c.height)) << c.dialog << " " << a->first;
+                for (auto b = std::next(a); b != placed.end(); ++b)
+                    EXPECT_TRUE(Apart(a->second, b->second) || (IsKey(a->first) && b->first == "Frame1") ||
+                                (a->first == "Frame1" && IsKey(b->first))) << a->first << " on " << b->first;
             }
-        }
-    }
-}
-
-// The editing keys behave the same in both dialogs.
-TEST(PasswordDialogs, BackspaceDeleteAndTheFiftyCharacterLimit) {
-    for (const char* dialog : {"frmPassword", "frmSetPassword"}) {
-        World w;
-        w.forms.scripts[dialog] = [&](Form& f) {
-            FakeView& v = w.forms.viewOf(f);
             f.click("cmdBackspace");   // on an empty field: nothing
             f.click("cmdDel");
             ClickKeys(f, "AB7");
@@ -167,14 +112,13 @@ TEST(PasswordDialogs, BackspaceDeleteAndTheFiftyCharacterLimit) {
             f.click("cmdDel");
             ClickKeys(f, "YZ");
             f.click("cmdDel");   // the key left the caret at the end, nothing selected
-            EXPECT_EQ(v.text("txtPassword") + "|" + v.focus, "AYY|txtPassword") << dialog;
+            EXPECT_EQ(v.text("txtPassword") + "|" + v.focus, "AYY|txtPassword") << c.dialog;
             ClickKeys(f, std::string(46, 'K'));
             v.setSelection("txtPassword", 0, 0);   // caret at the start: keys still append
             ClickKeys(f, "12");                    // the 51st is refused
-            EXPECT_EQ(v.text("txtPassword"), "AYY" + std::string(46, 'K') + "1") << dialog;
-        };
-        std::string(dialog) == "frmPassword" ? RunPasswordDialog(w.ctx) : RunSetPasswordCommand(w.ctx);
-        EXPECT_TRUE(w.messages.shown.empty()) << dialog;
+            EXPECT_EQ(v.text("txtPassword"), "AYY" + std::string(46, 'K') + "1") << c.dialog;
+        });
+        EXPECT_TRUE(w.messages.shown.empty()) << c.dialog;
     }
 }
 
@@ -186,7 +130,7 @@ TEST(SetPassword, TypedTextIsFilteredUpperCasedAndCut) {
         {936, "a\x81\x40" "b", "AB", 1}, {950, "a\xA4\x41" "b", "AB", 1}, {1252, "a\xA4\x41" "b", "AAB", 1}};
     for (const Case& c : cases) {
         World w;
-        w.setPassword([&](SetPasswordForm&, FakeView& v) {
+        w.run("frmSetPassword", [&](Form&, FakeView& v) {
             ansiCodePage = c.codePage;
             v.setText("txtPassword2", c.typed);
             ansiCodePage = 1252;
@@ -195,143 +139,125 @@ TEST(SetPassword, TypedTextIsFilteredUpperCasedAndCut) {
         });
         EXPECT_EQ(w.messages.boxes(), Log(c.refused, Box("T300", "Bad char", MbIconInformation))) << c.typed;
     }
-    World w;   // the unlock field is not filtered
-    EXPECT_EQ(w.unlock("ab c"), "ab c");
+    EXPECT_EQ(World().unlock("ab c"), "ab c");   // the unlock field is not filtered
 }
 
-TEST(SetPassword, LengthLimits) {
-    for (std::size_t length : {8u, 50u, 7u, 0u}) {
+TEST(SetPassword, LengthAndRepetition) {
+    struct Case { std::string first, second; const char* box; int active; } cases[] = {
+        {"AAAA7777", "AAAA7777", "T304|Ann saved|64", 2}, {std::string(50, 'Z'), std::string(50, 'Z'), "T304|Ann saved|64", 2},
+        {"AAAA777", "AAAA777", "T300|Length|48", 1}, {"", "", "T300|Length|48", 1},
+        {"PASS1234", "PASS1235", "T300|Mismatch|48", 2}};
+    for (const Case& c : cases) {
         World w;
-        const bool accepted = length >= 8;
-        const std::string pass = std::string(length / 2, 'A') + std::string(length - length / 2, '7');
-        w.setPassword([&](SetPasswordForm& f, FakeView& v) {
-            ClickKeys(f, pass);
+        const bool saved = c.active == 2 && c.first == c.second;
+        w.run("frmSetPassword", [&](Form& f, FakeView& v) {
+            ClickKeys(f, c.first);
             f.click("txtPassword2");
-            ClickKeys(f, pass);
+            ClickKeys(f, c.second);
             f.click("cmdOk");
-            EXPECT_EQ(v.isOpen(), !accepted) << length;
-            EXPECT_EQ(f.activeField(), accepted ? 2 : 1) << length;
+            EXPECT_EQ(v.isOpen(), !saved) << c.first;
+            EXPECT_EQ(static_cast<SetPasswordForm&>(f).activeField(), c.active) << c.first;
         });
-        EXPECT_EQ(w.messages.boxes(), Log{accepted ? Box("T304", "Ann saved", MbIconInformation)
-                                                   : Box("T300", "Length", MbIconExclamation)}) << length;
-        EXPECT_EQ(GetPassword(w.ctx, kKey1), accepted ? pass : "") << length;
-        EXPECT_EQ(w.fs.has(w.path("pass.st")), accepted) << length;
+        EXPECT_EQ(w.messages.boxes(), Log{c.box}) << c.first;
+        EXPECT_EQ(GetPassword(w.ctx, kKey1), saved ? c.first : "") << c.first;
     }
 }
 
-// Clicks on the fields choose where the keys type; Tab only moves the focus.
-TEST(SetPassword, MismatchSendsTheKeysToTheSecondField) {
+// After a mismatch the keys type into the second field; a click on a field chooses it, Tab does not.
+TEST(SetPassword, MismatchMendedInTheSecondField) {
     World w;
-    w.setPassword([&](SetPasswordForm& f, FakeView& v) {
+    w.run("frmSetPassword", [&](Form& f, FakeView& v) {
         ClickKeys(f, "PASS1234");
         f.click("txtPassword2");
         ClickKeys(f, "PASS1235");
         f.click("cmdOk");
-        EXPECT_EQ(w.messages.boxes(), Log{Box("T300", "Mismatch", MbIconExclamation)});
         f.click("txtPassword");
-        EXPECT_EQ(f.activeField(), 1);
         f.click("txtPassword2");
         v.setFocus("txtPassword");
         f.click("cmdBackspace");
         ClickKeys(f, "4");
-        EXPECT_EQ(v.text("txtPassword2") + "|" + v.focus, "PASS1234|txtPassword2");
-        EXPECT_TRUE(v.isOpen());
+        EXPECT_EQ(v.focus, "txtPassword2");
         f.click("cmdOk");
     });
     EXPECT_EQ(GetPassword(w.ctx, kKey1), "PASS1234");
 }
 
-TEST(SetPasswordCommand, StatusFlagsAndPointerAroundTheDialog) {
-    World w;
-    Globals& g = w.ctx.globals();
-    bool shown = false;
-    w.setPassword([&](SetPasswordForm& f, FakeView&) {
-        shown = g.setPasswordForm == &f && g.setPasswordDialogOpen == -1 && w.main.status == "Wait" && !w.desktop.busy;
-        ClickKeys(f, "ABCDEFGH");
-        if (g.setPasswordDialogOpen && g.setPasswordForm) g.setPasswordForm->view().close();   // as the key's unlock does
-    });
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(g.setPasswordForm, nullptr);
-    EXPECT_EQ(g.setPasswordDialogOpen, 0);
-    EXPECT_EQ(w.main.status + w.main.statusBar, "");
-    EXPECT_EQ(w.usbSerial.calls, 0) << "a known key is not looked for again";
-    EXPECT_FALSE(w.fs.has(w.path("pass.st")));
-}
-
-TEST(SetPasswordCommand, LooksForTheKeyWhenNoneIsKnown) {
-    for (bool programDrive : {true, false}) {
+TEST(SetPasswordCommand, FlagsAndStatusAroundTheDialogAndTheKeyLookedForWhenNoneIsKnown) {
+    for (const char* known : {kKey1, "X", ""}) {   // shorter than 2: no key known
         World w;
-        w.ctx.globals().lockUSBKeyId = programDrive ? "X" : "";   // shorter than 2: not a key
+        Globals& g = w.ctx.globals();
+        g.lockUSBKeyId = known;
         w.usbSerial.setDevices({{"0951", "1642", "QV0001KEY"}});
-        if (programDrive) w.drives.types['F'] = Drives::Removable;
-        bool shown = false;
-        w.setPassword([&](SetPasswordForm&, FakeView&) { shown = true; });
-        EXPECT_EQ(shown, programDrive);
-        EXPECT_EQ(w.ctx.globals().lockUSBKeyId, programDrive ? kKey1 : "");
-        EXPECT_EQ(w.messages.boxes(), programDrive ? Log{} : Log{Box("T300", "No key", MbIconExclamation)});
-        EXPECT_EQ(w.main.status + "|" + w.main.statusBar, programDrive ? "|" : "No key|No key");
-        EXPECT_FALSE(w.desktop.busy);
+        if (*known) w.drives.types['F'] = Drives::Removable;
+        std::string shown;
+        w.run("frmSetPassword", [&](Form& f, FakeView&) {
+            shown = (g.setPasswordForm == &f && g.setPasswordDialogOpen == -1 && !w.desktop.busy ? "open " : "") +
+                    w.mainWindow.status;
+            ClickKeys(f, "ABCDEFGH");
+            if (g.setPasswordDialogOpen && g.setPasswordForm) g.setPasswordForm->view().close();   // as the key does
+        });
+        EXPECT_EQ(shown, *known ? "open Wait" : "") << known;
+        EXPECT_EQ(g.setPasswordForm, nullptr);
+        EXPECT_EQ(g.setPasswordDialogOpen, 0);
+        EXPECT_EQ(w.usbSerial.calls, std::string(known) == kKey1 ? 0 : 1) << known;
+        EXPECT_EQ(g.lockUSBKeyId, *known ? kKey1 : "") << known;
+        EXPECT_EQ(w.messages.boxes(), *known ? Log{} : Log{Box("T300", "No key", MbIconExclamation)}) << known;
+        EXPECT_EQ(w.mainWindow.status + "|" + w.mainWindow.statusBar, *known ? "|" : "No key|No key") << known;
+        EXPECT_FALSE(w.desktop.busy || w.fs.has(w.path("pass.st"))) << known;
     }
 }
 
 TEST(UnlockByPassword, Refusals) {
     // stored: nothing means no store at all
-    struct Case { const char* name; std::optional<std::string> stored; const char *keyId, *typed, *text, *title; };
-    const Case cases[] = {
-        {"no key identity", "ABCDEFGH", "", "ABCDEFGH", "No Serial number found!!", kAppTitle},
-        {"no store", std::nullopt, kKey1, "ABCDEFGH", "Ann none set", "T302"},
-        {"blank password stored", "   ", kKey1, "   ", "Ann none set", "T302"},
-        {"lower case never matches", "ABCDEFGH", kKey1, "abcdefgh", "Wrong", "T302"},
-        {"other key's password", "ABCDEFGH", "07815567OTHER", "ABCDEFGH", "Ann none set", "T302"},
+    struct Case { std::optional<std::string> stored; const char *keyId, *typed, *box; } cases[] = {
+        {"ABCDEFGH", "", "ABCDEFGH", "Quorvel|No Serial number found!!|16"},
+        {std::nullopt, kKey1, "ABCDEFGH", "T302|Ann none set|16"},
+        {"   ", kKey1, "   ", "T302|Ann none set|16"},
+        {"ABCDEFGH", kKey1, "abcdefgh", "T302|Wrong|16"},
+        {"ABCDEFGH", "07815567OTHER", "ABCDEFGH", "T302|Ann none set|16"},
     };
     for (const Case& c : cases) {
         World w;
-        if (c.stored) w.save(*c.stored);
+        if (c.stored) SavePassword(w.ctx, *c.stored);
         w.ctx.globals().lockUSBKeyId = c.keyId;
-        EXPECT_EQ(w.unlock(c.typed), c.typed) << c.name;   // stays open with the text kept
-        EXPECT_EQ(w.messages.boxes(), Log{Box(c.title, c.text, MbIconCritical)}) << c.name;
-        EXPECT_TRUE(w.log.empty()) << c.name;
+        EXPECT_EQ(w.unlock(c.typed), c.typed) << c.box;   // stays open with the text kept
+        EXPECT_EQ(w.messages.boxes(), Log{c.box});
+        EXPECT_TRUE(w.mainWindow.calls.empty() && w.lockScreen.calls.empty() && w.notifications.calls.empty()) << c.box;
         EXPECT_EQ(w.ctx.globals().passwordDialogOpen, 0);
-        EXPECT_EQ(w.ctx.globals().passwordForm, nullptr);
     }
 }
 
-// A match ends the lock step by step; the typed text is trimmed, and no window is needed.
+// A match ends the lock: record, status, notifications and the armed state before the dialog
+// closes, the lock screen after; the typed text is trimmed, and no window is needed.
 TEST(UnlockByPassword, MatchEndsTheLockInOrder) {
     for (int run : {0, 1, 2}) {
         World w;
-        w.save("OPEN1234");
+        ASSERT_TRUE(SavePassword(w.ctx, "OPEN1234"));
         w.ctx.globals().lockResumedAtStartup = run > 0;
-        if (run == 2) {
-            w.ctx.setMainWindow(nullptr);
-            w.ctx.setLockScreen(nullptr);
-            w.ctx.setDriveNotifications(nullptr);
-        }
-        bool openWhenLockUnloads = true;
-        w.unlockWith([&](Form& f, FakeView& v) {
-            EXPECT_EQ(w.ctx.globals().passwordDialogOpen, -1);
-            EXPECT_EQ(w.ctx.globals().passwordForm, &f);
-            EXPECT_TRUE(v.topMost);
+        if (run == 2) w.ctx.setMainWindow(nullptr), w.ctx.setLockScreen(nullptr), w.ctx.setDriveNotifications(nullptr);
+        std::string atClose;   // status | calls of the main window, the notifications, the lock screen | armed
+        w.run("frmPassword", [&](Form& f, FakeView& v) {
+            EXPECT_TRUE(w.ctx.globals().passwordForm == &f && w.ctx.globals().passwordDialogOpen == -1 && v.topMost);
             v.setText("txtPassword", " OPEN1234 ");
-            v.onClose = [&] { w.log.push_back("closeDialog"); };
+            v.onClose = [&] {
+                atClose = w.mainWindow.status + "|" + std::to_string(w.mainWindow.calls.size()) +
+                          std::to_string(w.notifications.calls.size()) + std::to_string(w.lockScreen.calls.size()) +
+                          (w.mainWindow.armed == false ? "|disarmed" : "");
+            };
             f.click("cmdOk");
-            openWhenLockUnloads = v.isOpen();
         });
-        Log expected{"delLockIni", "status Ann unlocked", "unregister", "disarmed", "closeDialog", "stopClock",
-                     "unloadLock"};
-        if (run == 1) expected.push_back("unloadMain");
-        if (run == 2) expected = {"closeDialog"};
-        EXPECT_EQ(w.log, expected) << run;
-        EXPECT_FALSE(openWhenLockUnloads);
+        EXPECT_EQ(atClose, run == 2 ? "|000" : "Ann unlocked|110|disarmed") << run;
+        EXPECT_EQ(w.mainWindow.calls, run == 1 ? Log({"delLockIni", "unload"}) : run ? Log{} : Log{"delLockIni"});
+        EXPECT_EQ(w.lockScreen.calls, run == 2 ? Log{} : Log({"stopClock", "unload"})) << run;
         EXPECT_TRUE(w.messages.shown.empty());
     }
 }
 
 TEST(UnlockByPassword, PassphraseHeldSinceArmingFollowsChangesAndOutlivesTheStick) {
     World w;
-    w.save("OPEN1234");
+    ASSERT_TRUE(SavePassword(w.ctx, "OPEN1234"));
     HoldLockNeeds(w.ctx);
-    w.save("CHANGED9");   // changed while armed
+    ASSERT_TRUE(SavePassword(w.ctx, "CHANGED9"));   // changed while armed
     w.fs.files.clear();   // the stick is pulled
     EXPECT_EQ(w.unlock("OPEN1234"), "OPEN1234");
     EXPECT_EQ(w.messages.boxes(), Log{Box("T302", "Wrong", MbIconCritical)});

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/lock_record.h"
-#include "lock/lock_timer.h"
 #include "lock/set_timer_form.h"
 #include "lock_timer_world.h"
 #include "password/password_store.h"
@@ -12,42 +11,34 @@ using namespace qv::test;
 
 namespace {
 
-using Fault = FakeFileSystem::Fault;
-
-// Each way of changing the stores and the record; true when it reports success.
-struct Journey {
-    const char* name;
-    std::function<bool(LockTimerWorld&)> run;
-    const char* key1After;   // KEY1's passphrase once the journey has succeeded
-    const char* hoursAfter;
-};
-
 bool Save(LockTimerWorld& w, const char* key, const char* password) {
     w.ctx.globals().lockUSBKeyId = key;
     return SavePassword(w.ctx, password);
 }
 
-const Journey kJourneys[] = {
-    {"new passphrase of a stored key", [](LockTimerWorld& w) { return Save(w, "KEY1", "new one"); }, "new one", "7\r\n"},
-    {"passphrase of a new key", [](LockTimerWorld& w) { return Save(w, "KEY2", "second"); }, "old one", "7\r\n"},
-    {"delete passphrase", [](LockTimerWorld& w) { return DeletePassword(w.ctx, "KEY1"); }, "", "7\r\n"},
-    {"lock duration",
-     [](LockTimerWorld& w) {
-         w.forms.scripts["frmSetTimer"] = [&w](Form& f) {
-             w.forms.viewOf(f).setText("combo1", "5");
-             f.click("cmdOk");
-         };
-         ShowSetTimerDialog(w.ctx);
-         return !w.messages.shown.empty() && w.messages.last().text == "Set to 5 hours.";
-     },
-     "old one", "5\r\n"},
-    {"lock record",
-     [](LockTimerWorld& w) {
-         w.ctx.globals().lockUSBKeyId = "KEY1";
-         WriteLockIni(w.ctx);
-         return ReadLockRecord(w.ctx).keyId == "KEY1";
-     },
-     "old one", "7\r\n"},
+bool SetDuration(LockTimerWorld& w) {
+    w.forms.scripts["frmSetTimer"] = [&w](Form& f) {
+        w.forms.viewOf(f).setText("combo1", "5");
+        f.click("cmdOk");
+    };
+    ShowSetTimerDialog(w.ctx);
+    return !w.messages.shown.empty() && w.messages.last().text == "Set to 5 hours.";
+}
+
+bool WriteRecord(LockTimerWorld& w) {
+    w.ctx.globals().lockUSBKeyId = "KEY1";
+    WriteLockIni(w.ctx);
+    return ReadLockRecord(w.ctx).keyId == "KEY1";
+}
+
+// Each way of changing the stores and the record, true when it reports success; then KEY1's
+// passphrase and the lock duration once it has succeeded.
+struct Journey { bool (*run)(LockTimerWorld&); const char *key1After, *hoursAfter; } const kJourneys[] = {
+    {[](LockTimerWorld& w) { return Save(w, "KEY1", "new one"); }, "new one", "7\r\n"},
+    {[](LockTimerWorld& w) { return Save(w, "KEY2", "second"); }, "old one", "7\r\n"},
+    {[](LockTimerWorld& w) { return DeletePassword(w.ctx, "KEY1"); }, "", "7\r\n"},
+    {SetDuration, "old one", "5\r\n"},
+    {WriteRecord, "old one", "7\r\n"},
 };
 
 struct FaultWorld : LockTimerWorld {
@@ -71,20 +62,19 @@ struct FaultWorld : LockTimerWorld {
 // Every change a journey makes fails in turn, as on a full disk, in a folder that turns
 // read-only, and on a stick pulled out at that moment.
 TEST(StoreFaults, EveryFailingChangeKeepsTheOldStoreTellsTheUserAndLeavesNothingPlain) {
+    using Fault = FakeFileSystem::Fault;
     for (const Journey& j : kJourneys) {
         FaultWorld clean;
-        ASSERT_TRUE(j.run(clean)) << j.name;
-        const int changes = clean.fs.changes;
+        ASSERT_TRUE(j.run(clean)) << j.key1After << j.hoursAfter;
         for (Fault fault : {Fault::OneChange, Fault::FolderReadOnly, Fault::MediumPulled}) {
-            for (int n = 1; n <= changes; ++n) {
-                const std::string at = std::string(j.name) + ", fault " + std::to_string(int(fault)) + " at change " +
-                                       std::to_string(n) + " of " + std::to_string(changes);
+            for (int n = 1; n <= clean.fs.changes; ++n) {
+                const std::string at = "journey " + std::to_string(&j - kJourneys) + ", fault " +
+                                       std::to_string(int(fault)) + " at change " + std::to_string(n);
                 FaultWorld w;
                 w.fs.failAt = n;
                 w.fs.fault = fault;
                 const bool ok = j.run(w);
-                const bool record = std::string(j.name) == "lock record";
-                EXPECT_TRUE(ok || record || !w.messages.shown.empty()) << at << ": failed silently";
+                EXPECT_TRUE(ok || j.run == WriteRecord || !w.messages.shown.empty()) << at << ": failed silently";
                 EXPECT_TRUE(fault != Fault::OneChange || !w.plainLeft()) << at;
                 // The stick comes back or the folder is writable again; the next start clears up.
                 w.fs.failAt = 0;
