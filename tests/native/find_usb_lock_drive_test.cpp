@@ -10,22 +10,15 @@ using namespace qv::test;
 
 namespace {
 
-struct Drive {
-    char letter;
-    unsigned type;
-    bool ready = true, keyFolder = true;
-    unsigned folderAttributes = AttrDirectory;
-};
+struct Drive { char letter; unsigned type; bool ready = true, keyFolder = true; unsigned folderAttributes = AttrDirectory; };
 using Devices = std::vector<std::vector<std::string>>;
 using Cells = std::vector<std::string>;
-const Devices kOneKey{{"0951", "1642", "001372"}};
-const Devices kThree{{"0951", "1642", "001372", "Maker A", "Stick A"},
-                     {"058F", "6387", "", "Maker B", "Stick B"},
+const Devices kThree{{"0951", "1642", "001372", "Maker A", "Stick A"}, {"058F", "6387", "", "Maker B", "Stick B"},
                      {"0781", "5567", "00AB", "Maker C", "Stick C"}};
 constexpr unsigned R = Drives::Removable, Fx = Drives::Fixed;
 
 struct World : FakeWorld {
-    explicit World(const std::vector<Drive>& drives, const Devices& devices = kOneKey) {
+    explicit World(const std::vector<Drive>& drives, const Devices& devices = {{"0951", "1642", "001372"}}) {
         for (const Drive& d : drives) {
             this->drives.types[d.letter] = d.type;
             if (!d.ready) this->drives.notReady.insert(d.letter);
@@ -48,69 +41,60 @@ struct World : FakeWorld {
 }  // namespace
 
 TEST(FindUSBLockDrive, Precedence) {
-    struct Case { const char* name; std::optional<std::string> ini; std::vector<Drive> drives; std::string result;
+    struct Case { std::optional<std::string> ini; std::vector<Drive> drives; std::string result;
                   unsigned iniAttributes = AttrArchive; } cases[] = {
-        {"no ini: highest letter wins", {}, {{'F', R}, {'H', R}}, "H"},
-        {"ini drive beats a higher one, of any type", "e:", {{'E', Drives::CdRom}, {'H', R}}, "e"},
-        {"ini drive without key folder: scan decides", "E:", {{'E', R, true, false}, {'H', R}}, "H"},
-        {"ini value without colon: scan decides", "E", {{'E', R}, {'F', R}}, "F"},
-        {"blank ini value", "  ", {{'F', R}}, "F"},
-        {"hidden ini file is read", "E:", {{'E', R}, {'H', R}}, "E", AttrArchive | AttrHidden},
-        {"system ini file is not seen", "E:", {{'E', R}, {'H', R}}, "H", AttrArchive | AttrSystem},
-        {"drive not ready is skipped", {}, {{'F', R}, {'H', R, false}}, "F"},
-        {"fixed drives D and Z qualify", {}, {{'D', Fx}, {'Z', Fx}}, "Z"},
-        {"cd-rom, network and A to C do not", {}, {{'G', Drives::CdRom}, {'K', Drives::Remote}, {'C', Fx}}, ""},
-        {"hidden key folder counts", {}, {{'F', R, true, true, AttrDirectory | AttrHidden}}, "F"},
-        {"system key folder does not", {}, {{'F', R, true, true, AttrDirectory | AttrSystem}}, ""},
+        {{}, {{'F', R}, {'H', R}}, "H"},                                  // the highest letter wins
+        {"e:", {{'E', Drives::CdRom}, {'H', R}}, "e"},                    // the ini's drive, of any type
+        {"E:", {{'E', R, true, false}, {'H', R}}, "H"},                   // without the key folder
+        {"E", {{'E', R}, {'F', R}}, "F"},                                 // "E\" names no drive root
+        {"  ", {{'F', R}}, "F"},
+        {"E:", {{'E', R}, {'H', R}}, "E", AttrArchive | AttrHidden},
+        {"E:", {{'E', R}, {'H', R}}, "H", AttrArchive | AttrSystem},     // not seen
+        {{}, {{'F', R}, {'H', R, false}}, "F"},                           // not ready
+        {{}, {{'D', Fx}, {'Z', Fx}}, "Z"},
+        {{}, {{'G', Drives::CdRom}, {'K', Drives::Remote}, {'C', Fx}}, ""},   // never scanned: A to C
+        {{}, {{'F', R, true, true, AttrDirectory | AttrHidden}, {'G', R, true, true, AttrDirectory | AttrSystem}}, "F"},
     };
     for (const Case& c : cases) {
         World w(c.drives);
         if (c.ini) w.fs.put(w.path("USBLockDrive.ini"), "[LockUSBDrive]\r\nDriveLetter=" + *c.ini + "\r\n", c.iniAttributes);
-        EXPECT_EQ(FindUSBLockDrive(w.ctx), c.result) << c.name;
-        EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, "09511642001372") << c.name;
-        EXPECT_TRUE(w.forms.shown.empty() && w.messages.shown.empty()) << c.name;
+        EXPECT_EQ(FindUSBLockDrive(w.ctx), c.result) << &c - cases;
+        EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, "09511642001372");
+        EXPECT_TRUE(w.forms.shown.empty() && w.messages.shown.empty());
     }
-}
-
-TEST(FindUSBLockDrive, DeviceChoice) {
-    // dialogRow: the row picked in the dialog, 0 for Cancel.
-    struct Case { const char* name; Devices devices; bool driveQualifies; int dialogRow; std::string result, selected;
-                  bool dialogShown; } cases[] = {
-        {"one device, blanks kept in the id", {{"0951 ", "1642", "001372"}}, true, 0, "F", "0951 1642001372", false},
-        {"one device without serial", {{"0951", "1642", ""}}, true, 0, "", "", false},
-        {"one device with a blank vendor id", {{" ", "1642", "001372"}}, true, 0, "", "", false},
-        {"one device, no drive", kOneKey, false, 0, "", "09511642001372", false},
-        {"several, cancel", kThree, true, 0, "", "", true},
-        {"several, complete ones listed first", kThree, true, 2, "F", "0781556700AB", true},
-        {"two, chosen, no drive", {kThree[0], kThree[2]}, false, 1, "", "09511642001372", true},
-    };
-    for (const Case& c : cases) {
-        World w(c.driveQualifies ? std::vector<Drive>{{'F', R}} : std::vector<Drive>{}, c.devices);
-        EXPECT_EQ(w.find([&c](Form& f, FakeView&, FakeListView& list) {
-            list.selected = c.dialogRow;
-            f.click(c.dialogRow ? "cmdOk" : "cmdCancel");
-        }), c.result) << c.name;
-        EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, c.selected) << c.name;
-        EXPECT_EQ(w.forms.shown.size(), c.dialogShown ? 1u : 0u) << c.name;
-    }
-}
-
-TEST(FindUSBLockDrive, ACountWithoutAWholeRecordFindsNothing) {
-    World w({{'F', R}});
-    w.usbSerial.text = "<vid>0951</vid>";   // counted as one device
-    EXPECT_EQ(FindUSBLockDrive(w.ctx) + w.ctx.globals().selectedUSBKeyId, "");
-    EXPECT_TRUE(w.forms.shown.empty() && w.messages.shown.empty());
-}
-
-TEST(FindUSBLockDrive, DriveTests) {
-    World w({{'E', R}, {'F', Fx, false}, {'G', Drives::RamDisk}});
-    const std::tuple<const char*, bool, bool> cases[] = {   // drive, lock drive type, ready
+    const std::tuple<const char*, bool, bool> tests[] = {   // drive, of a lock drive type, ready
         {"e", true, true}, {"f", true, false}, {"G", false, true}, {"Q", false, false}, {"", false, false},
         {"E:", false, false}};
-    for (auto [drive, lockType, ready] : cases) {
-        EXPECT_EQ(IsLockDriveType(w.ctx, drive), lockType) << drive;
-        EXPECT_EQ(IsDriveReady(w.ctx, drive), ready) << drive;
+    World w({{'E', R}, {'F', Fx, false}, {'G', Drives::RamDisk}});
+    for (auto [drive, lockType, ready] : tests)
+        EXPECT_EQ(std::pair(IsLockDriveType(w.ctx, drive), IsDriveReady(w.ctx, drive)), std::pair(lockType, ready)) << drive;
+}
+
+// One complete device is the key; among several, the user chooses in the dialog (row 0: Cancel).
+TEST(FindUSBLockDrive, DeviceChoice) {
+    struct Case { Devices devices; bool drive; int row; std::string result, selected; } cases[] = {
+        {{{"0951 ", "1642", "001372"}}, true, 0, "F", "0951 1642001372"},   // blanks kept in the id
+        {{{"0951", "1642", ""}}, true, 0, "", ""},
+        {{{" ", "1642", "001372"}}, true, 0, "", ""},
+        {{{"0951", "1642", "001372"}}, false, 0, "", "09511642001372"},
+        {kThree, true, 0, "", ""},
+        {kThree, true, 2, "F", "0781556700AB"},   // complete devices listed first
+        {{kThree[0], kThree[2]}, false, 1, "", "09511642001372"},
+    };
+    for (const Case& c : cases) {
+        World w(c.drive ? std::vector<Drive>{{'F', R}} : std::vector<Drive>{}, c.devices);
+        EXPECT_EQ(w.find([&c](Form& f, FakeView& v, FakeListView& list) {
+            list.selected = c.row;
+            f.click(c.row ? "cmdOk" : "cmdCancel");
+            EXPECT_FALSE(v.isOpen());
+        }), c.result) << &c - cases;
+        EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, c.selected) << &c - cases;
+        EXPECT_EQ(w.forms.shown.size(), c.devices.size() > 1 ? 1u : 0u) << &c - cases;
     }
+    World w({{'F', R}});
+    w.usbSerial.text = "<vid>0951</vid>";   // counted as one device, but no whole record
+    EXPECT_EQ(FindUSBLockDrive(w.ctx) + w.ctx.globals().selectedUSBKeyId, "");
+    EXPECT_TRUE(w.forms.shown.empty() && w.messages.shown.empty());
 }
 
 TEST(SelectUsbLock, ListsCompleteDevicesFirstInHiddenColumnsLinkedToTheList) {
@@ -119,8 +103,8 @@ TEST(SelectUsbLock, ListsCompleteDevicesFirstInHiddenColumnsLinkedToTheList) {
     w.desktop.busy = true;
     w.find([&w](Form&, FakeView& v, FakeListView& list) {
         EXPECT_FALSE(v.timerEnabled("Timer1") || w.desktop.busy);
-        EXPECT_EQ(v.caption("lbDesc") + "|" + v.caption("cmdOk"), "Choose|OK");   // built in where the library has none
-        EXPECT_EQ(v.c("lbDesc").fontSize, 8);
+        EXPECT_EQ(v.caption("lbDesc") + "|" + v.caption("cmdOk") + "|" + std::to_string(v.c("lbDesc").fontSize),
+                  "Choose|OK|8");   // built in where the library has none
         ASSERT_EQ(list.columns.size(), 7u);
         for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(list.columns[i].width == 0, i >= 4) << i;
         EXPECT_EQ(list.columns[1].header, "Serial");
@@ -133,19 +117,16 @@ TEST(SelectUsbLock, ListsCompleteDevicesFirstInHiddenColumnsLinkedToTheList) {
     });
 }
 
+// link: replaces the list with one row of this link when set.
 TEST(SelectUsbLock, OkChecksAndDamagedRowLinks) {
-    // link: replaces the list with one row of this link when set.
-    struct Case { const char* name; std::string link; int row; int answer; std::string box; bool open; std::string selected; };
-    const std::string sure = FakeMessageBoxes::box("T300", "Sure?", MbYesNo | MbIconExclamation);
-    const Case cases[] = {
-        {"no row selected", "", 0, 0, FakeMessageBoxes::box("T300", "Nothing selected", MbIconExclamation), true, ""},
-        {"incomplete device", "", 3, 0, FakeMessageBoxes::box("T300", "No serial", MbIconCritical), true, ""},
-        {"confirmation refused", "", 2, IdNo, sure, true, ""},
-        {"confirmed", "", 2, IdYes, sure, false, "0781556700AB"},
-        {"link not a number", "-1", 1, 0, FakeMessageBoxes::box("T301", "Bad row", MbIconCritical), true, ""},
-        {"link beyond the list", "9", 1, IdYes, sure, false, ""},
-        {"link too big", "99999999999", 1, IdYes, FakeMessageBoxes::box("Error - frmSelectUSB.OK", "Error: Overflow",
-                                                                        MbIconCritical), true, ""},
+    struct Case { std::string link; int row, answer; std::string box; bool open; std::string selected; } cases[] = {
+        {"", 0, 0, "T300|Nothing selected|48", true, ""},
+        {"", 3, 0, "T300|No serial|16", true, ""},   // an incomplete device
+        {"", 2, IdNo, "T300|Sure?|52", true, ""},
+        {"", 2, IdYes, "T300|Sure?|52", false, "0781556700AB"},
+        {"-1", 1, 0, "T301|Bad row|16", true, ""},
+        {"9", 1, IdYes, "T300|Sure?|52", false, ""},   // beyond the list
+        {"99999999999", 1, IdYes, "Error - frmSelectUSB.OK|Error: Overflow|16", true, ""},
     };
     for (const Case& c : cases) {
         World w({}, kThree);
@@ -159,9 +140,8 @@ TEST(SelectUsbLock, OkChecksAndDamagedRowLinks) {
             f.click("cmdOk");
             open = v.isOpen();
         });
-        ASSERT_FALSE(w.messages.shown.empty()) << c.name;
-        EXPECT_EQ(w.messages.boxes().back(), c.box) << c.name;
-        EXPECT_EQ(open, c.open) << c.name;
-        EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, c.selected) << c.name;
+        EXPECT_EQ(w.messages.boxes().empty() ? "" : w.messages.boxes().back(), c.box);
+        EXPECT_EQ(open, c.open) << c.box;
+        EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, c.selected) << c.box;
     }
 }
