@@ -106,7 +106,7 @@ TEST(SelectUsbLock, ListsCompleteDevicesFirstInHiddenColumnsLinkedToTheList) {
         EXPECT_EQ(v.caption("lbDesc") + "|" + v.caption("cmdOk") + "|" + std::to_string(v.c("lbDesc").fontSize),
                   "Choose|OK|8");   // built in where the library has none
         ASSERT_EQ(list.columns.size(), 7u);
-        for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(list.columns[i].width == 0, i >= 4) << i;
+        for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(list.columns[i].width == 0, i >= 4) << i;   // the last three hidden
         EXPECT_EQ(list.columns[1].header, "Serial");
         const std::pair<int, Cells> rows[] = {
             {SelectUsbLockForm::kIconComplete, {"", "001372/0951/1642", "Maker A", "Stick A", "", "", "1"}},

@@ -26,7 +26,6 @@ const std::string kKeyRecord = "<vid>0951</vid><pid>1642</pid><serial>001372</se
 
 TEST(UsbInstanceId, RealWorldIds) {
     const std::pair<const char*, const char*> ids[] = {   // id, vid|pid|serial|interface or nothing
-        {"USB\\VID_0951&PID_1642\\001372", "0951|1642|001372|0"},
         {"usb\\vid_abcd&pid_12ef\\aa11", "ABCD|12EF|aa11|0"},
         {"USB\\VID_058F&PID_6387\\5&2A1B3C4D&0&2", "058F|6387||0"},   // made up by Windows
         {"USB\\VID_0951&PID_1642\\AB&CD01", "0951|1642|AB&CD01|0"},
@@ -34,7 +33,6 @@ TEST(UsbInstanceId, RealWorldIds) {
         {"USB\\VID_0BDA&PID_0129&REV_3960\\20100201396000000", "0BDA|0129|20100201396000000|0"},
         {"USB\\ROOT_HUB30\\4&1234ABCD&0&0", ""},
         {"USB\\VID_09G1&PID_1642\\001372", ""},
-        {"USB\\VID_0951&PID_1642\\", ""},
         {"USB\\VID_0951&PID_1642\\1\\2", ""},
     };
     for (auto [text, parsed] : ids) {
@@ -49,29 +47,16 @@ TEST(UsbInstanceId, RealWorldIds) {
         EXPECT_EQ(ParseStorageInstanceId(text).vendor + "|" + ParseStorageInstanceId(text).product, names) << text;
 }
 
-TEST(UsbDeviceText, EdgeCases) {
-    const std::pair<std::string, Entries> texts[] = {
-        {kKeyRecord + "<vid>0781</vid><pid>5567</pid><serial>AB</serial><manu>M</manu><prod>P</prod></device><vid>1",
-         {{"0951", "1642", "001372", "", ""}, {"0781", "5567", "AB", "M", "P"}}},   // trailing text is no record
-        {"</vid><vid>0951<pid>1642</pid></device>", {{"", "1642", "", "", ""}}},
-        {"<vid> 0951 </vid><manu>A&amp;B <x></manu></device>", {{" 0951 ", "", "", "A&amp;B <x>", ""}}},
-        {"<vid>1</device></vid></device>", {{"", "", "", "", ""}, {"", "", "", "", ""}}},
-        {"   ", {}},
-    };
-    for (const auto& [text, entries] : texts) {
-        UsbDeviceList list;
-        list.addEmpty();   // a stale entry from an earlier refresh
-        ParseUSBDeviceText(list, text);
-        EXPECT_EQ(EntriesOf(list), entries) << text;
-    }
-}
-
 // What the USB serial library writes: names that would break the tags are mended, and the
-// text holds only whole records that fit the caller's buffer.
+// text holds only whole records that fit the caller's buffer. Values are read as they stand,
+// each field from its own record.
 TEST(UsbDeviceText, RecordsSurviveTheRoundTripAndFitTheBuffer) {
     UsbDeviceList list;
-    ParseUSBDeviceText(list, FormatUsbDeviceRecord({"0951", "1642", "001372", "A&B <M> </manu></device>", "S\r\n\x01 2"}));
-    EXPECT_EQ(EntriesOf(list), (Entries{{"0951", "1642", "001372", "A&B (M) (/manu)(/device)", "S 2"}}));
+    list.addEmpty();   // a stale entry from an earlier refresh
+    ParseUSBDeviceText(list, FormatUsbDeviceRecord({"0951", "1642", "1", "A&B <M> </manu></device>", "S\r\n\x01 2"}) +
+                                 "<vid> 1 </vid></device></vid><vid>2<pid>3</pid><serial>4</device><vid>5");
+    EXPECT_EQ(EntriesOf(list), (Entries{{"0951", "1642", "1", "A&B (M) (/manu)(/device)", "S 2"}, {" 1 ", "", "", "", ""},
+                                        {"", "3", "", "", ""}}));
     const std::vector<UsbDeviceRecord> records(3, {"0951", "1642", "S", "M", "P"});
     const std::size_t one = FormatUsbDeviceRecord(records[0]).size();
     for (std::size_t capacity : {std::size_t{0}, one - 1, one, 2 * one + 1, std::size_t{3000}}) {
