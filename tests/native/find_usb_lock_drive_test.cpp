@@ -10,7 +10,7 @@ using namespace qv::test;
 
 namespace {
 
-struct Drive { char letter; unsigned type; bool ready = true, keyFolder = true; unsigned folderAttributes = AttrDirectory; };
+struct Drive { char letter; unsigned type; bool ready = true, keyFolder = true; unsigned folderAttrs = AttrDirectory; };
 using Devices = std::vector<std::vector<std::string>>;
 using Cells = std::vector<std::string>;
 const Devices kThree{{"0951", "1642", "001372", "Maker A", "Stick A"}, {"058F", "6387", "", "Maker B", "Stick B"},
@@ -23,7 +23,7 @@ struct World : FakeWorld {
             this->drives.types[d.letter] = d.type;
             if (!d.ready) this->drives.notReady.insert(d.letter);
             fs.mkdir(std::string(1, d.letter) + ":\\");
-            if (d.keyFolder) fs.mkdir(std::string(1, d.letter) + ":\\Program\\quorvel", d.folderAttributes);
+            if (d.keyFolder) fs.mkdir(std::string(1, d.letter) + ":\\Program\\quorvel", d.folderAttrs);
         }
         usbSerial.setDevices(devices);
         ctx.globals().selectedUSBKeyId = "stale";
@@ -42,7 +42,7 @@ struct World : FakeWorld {
 
 TEST(FindUSBLockDrive, Precedence) {
     struct Case { std::optional<std::string> ini; std::vector<Drive> drives; std::string result;
-                  unsigned iniAttributes = AttrArchive; } cases[] = {
+                  unsigned iniAttrs = AttrArchive; } cases[] = {
         {{}, {{'F', R}, {'H', R}}, "H"},                                  // the highest letter wins
         {"e:", {{'E', Drives::CdRom}, {'H', R}}, "e"},                    // the ini's drive, of any type
         {"E:", {{'E', R, true, false}, {'H', R}}, "H"},                   // without the key folder
@@ -57,7 +57,7 @@ TEST(FindUSBLockDrive, Precedence) {
     };
     for (const Case& c : cases) {
         World w(c.drives);
-        if (c.ini) w.fs.put(w.path("USBLockDrive.ini"), "[LockUSBDrive]\r\nDriveLetter=" + *c.ini + "\r\n", c.iniAttributes);
+        if (c.ini) w.fs.put(w.path(kUsbLockDriveIni), "[LockUSBDrive]\r\nDriveLetter=" + *c.ini + "\r\n", c.iniAttrs);
         EXPECT_EQ(FindUSBLockDrive(w.ctx), c.result) << &c - cases;
         EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, "09511642001372");
         EXPECT_TRUE(w.forms.shown.empty() && w.messages.shown.empty());
@@ -66,8 +66,8 @@ TEST(FindUSBLockDrive, Precedence) {
         {"e", true, true}, {"f", true, false}, {"G", false, true}, {"Q", false, false}, {"", false, false},
         {"E:", false, false}};
     World w({{'E', R}, {'F', Fx, false}, {'G', Drives::RamDisk}});
-    for (auto [drive, lockType, ready] : tests)
-        EXPECT_EQ(std::pair(IsLockDriveType(w.ctx, drive), IsDriveReady(w.ctx, drive)), std::pair(lockType, ready)) << drive;
+    for (auto [drive, type, ready] : tests)
+        EXPECT_EQ(std::pair(IsLockDriveType(w.ctx, drive), IsDriveReady(w.ctx, drive)), std::pair(type, ready));
 }
 
 // One complete device is the key; among several, the user chooses in the dialog (row 0: Cancel).
@@ -106,7 +106,7 @@ TEST(SelectUsbLock, ListsCompleteDevicesFirstInHiddenColumnsLinkedToTheList) {
         EXPECT_EQ(v.caption("lbDesc") + "|" + v.caption("cmdOk") + "|" + std::to_string(v.c("lbDesc").fontSize),
                   "Choose|OK|8");   // built in where the library has none
         ASSERT_EQ(list.columns.size(), 7u);
-        for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(list.columns[i].width == 0, i >= 4) << i;   // the last three hidden
+        for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(list.columns[i].width == 0, i >= 4) << i;   // three hidden
         EXPECT_EQ(list.columns[1].header, "Serial");
         const std::pair<int, Cells> rows[] = {
             {SelectUsbLockForm::kIconComplete, {"", "001372/0951/1642", "Maker A", "Stick A", "", "", "1"}},

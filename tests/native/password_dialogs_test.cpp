@@ -55,7 +55,8 @@ bool Inside(const FakeView::Control& a, const FakeView::Control& b, int margin) 
            a.left + a.width <= b.left + b.width - margin && a.top + a.height <= b.top + b.height - margin;
 }
 bool Overlap(const FakeView::Control& a, const FakeView::Control& b) {
-    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height && b.top < a.top + a.height;
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
 }
 
 }  // namespace
@@ -78,7 +79,8 @@ TEST(PasswordDialogs, LayoutCaptionsAndEditingKeys) {
     for (const Case& c : cases) {
         World w;
         w.run(c.dialog, [&](Form& f, FakeView& v) {
-            EXPECT_EQ(v.caption("") + "|" + v.caption(c.label) + "|" + std::to_string(v.c(c.label).fontSize), c.captions);
+            const std::string font = std::to_string(v.c(c.label).fontSize);
+            EXPECT_EQ(v.caption("") + "|" + v.caption(c.label) + "|" + font, c.captions);
             std::map<std::string, FakeView::Control> placed = v.controls;
             placed.erase("");
             const FakeView::Control frame = placed["Frame1"];
@@ -132,7 +134,8 @@ TEST(SetPassword, TypedTextIsFilteredUpperCasedAndCut) {
 
 TEST(SetPassword, LengthAndRepetition) {
     struct Case { std::string first, second; const char* box; int active; } cases[] = {
-        {"AAAA7777", "AAAA7777", "T304|Ann saved|64", 2}, {std::string(50, 'Z'), std::string(50, 'Z'), "T304|Ann saved|64", 2},
+        {"AAAA7777", "AAAA7777", "T304|Ann saved|64", 2},
+        {std::string(50, 'Z'), std::string(50, 'Z'), "T304|Ann saved|64", 2},
         {"AAAA777", "AAAA777", "T300|Length|48", 1}, {"", "", "T300|Length|48", 1},
         {"PASS1234", "PASS1235", "T300|Mismatch|48", 2}};
     for (const Case& c : cases) {

@@ -110,7 +110,7 @@ TEST(PasswordStore, WriteFailuresAreReportedAndKeepTheOldStore) {
     EXPECT_FALSE(w.save("KEY1", "pw"));
     test::Log boxes;
     for (const char* part : {"PassCnt", "PassSerial", "Password"})
-        boxes.push_back(FakeMessageBoxes::box(kAppTitle, std::string("Failed to write Pass(") + part + ") file.", kCritical));
+        boxes.push_back(FakeMessageBoxes::box(kAppTitle, "Failed to write Pass(" + std::string(part) + ") file.", 16));
     boxes.push_back(FakeMessageBoxes::box("Error", "Error: Source file is not found", kCritical));
     EXPECT_EQ(w.messages.boxes(), boxes);
     w.fs.failWrites.clear();
@@ -126,7 +126,7 @@ TEST(PasswordStore, WriteFailuresAreReportedAndKeepTheOldStore) {
 
 TEST(PasswordStore, BrokenFilesFailQuietlyOnReadAndADamagedStoreMayBeStartedAnew) {
     const std::string asked = FakeMessageBoxes::box(kAppTitle, "The passphrase store pass.st is damaged and cannot be "
-        "read.\r\n\r\nStart a new passphrase store? The damaged file is kept as pass.st.damaged2.", MbYesNo | MbIconExclamation);
+        "read.\r\n\r\nStart a new passphrase store? The damaged file is kept as pass.st.damaged2.", 0x34);
     const std::string notRenamed = FakeMessageBoxes::box(kAppTitle, "The damaged passphrase store could not be "
                                                                     "renamed to pass.st.damaged2.", kCritical);
     auto damage = [](StoreWorld& w) { w.fs.put(w.store, std::string(4, '\xff') + std::string(8, 'x')); };

@@ -55,8 +55,8 @@ TEST(UsbDeviceText, RecordsSurviveTheRoundTripAndFitTheBuffer) {
     list.addEmpty();   // a stale entry from an earlier refresh
     ParseUSBDeviceText(list, FormatUsbDeviceRecord({"0951", "1642", "1", "A&B <M> </manu></device>", "S\r\n\x01 2"}) +
                                  "<vid> 1 </vid></device></vid><vid>2<pid>3</pid><serial>4</device><vid>5");
-    EXPECT_EQ(EntriesOf(list), (Entries{{"0951", "1642", "1", "A&B (M) (/manu)(/device)", "S 2"}, {" 1 ", "", "", "", ""},
-                                        {"", "3", "", "", ""}}));
+    EXPECT_EQ(EntriesOf(list), (Entries{{"0951", "1642", "1", "A&B (M) (/manu)(/device)", "S 2"},
+                                        {" 1 ", "", "", "", ""}, {"", "3", "", "", ""}}));
     const std::vector<UsbDeviceRecord> records(3, {"0951", "1642", "S", "M", "P"});
     const std::size_t one = FormatUsbDeviceRecord(records[0]).size();
     for (std::size_t capacity : {std::size_t{0}, one - 1, one, 2 * one + 1, std::size_t{3000}}) {
@@ -72,7 +72,8 @@ TEST(UsbDeviceText, RecordsSurviveTheRoundTripAndFitTheBuffer) {
 // What GetUSBDevices returns and shows; ReadUSBDevices returns the same and shows nothing.
 TEST(UsbDeviceRefresh, ResultsAndMessages) {
     struct Case { std::int16_t status; bool loadable; std::string text; std::int16_t count;
-                  std::optional<std::int16_t> length; std::int16_t result; int devices; std::string message; } cases[] = {
+                  std::optional<std::int16_t> length; std::int16_t result; int devices; std::string message; };
+    const Case cases[] = {
         {1, true, kKeyRecord, 3, {}, 3, 1, ""},   // the library's count is passed on
         {5, true, kKeyRecord, 1, {}, -1, 0, "Get USB Serial error code : 5"},
         {1, true, "", 0, {}, -2, 0, ""},
