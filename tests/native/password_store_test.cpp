@@ -71,11 +71,10 @@ TEST(PasswordStore, EachKeyKeepsOnePassphrase) {
     EXPECT_EQ(GetPassword(w.ctx, "KEY1"), "");
     EXPECT_EQ(w.fs.log.front(), "remove " + w.passIni);
     EXPECT_TRUE(DeletePassword(w.ctx, "KEY1"));   // no store: nothing to delete
-    w.fs.put(w.passIni, stale);
-    ASSERT_TRUE(w.save("KEY2", "OTHER"));
     ASSERT_TRUE(w.save("KEY1", "FIRST"));
     std::shared_ptr<clsBlowfish> shared = w.ctx.blowfishSlot();
     ASSERT_TRUE(w.save("KEY1 ", "SECOND"));   // replaces: identities are compared trimmed
+    ASSERT_TRUE(w.save("KEY2", "OTHER"));
     w.fs.setAttributes(w.store, AttrReadOnly | AttrHidden);   // replaced all the same
     ASSERT_TRUE(w.save("key1", "LOWER"));     // but case-sensitively
     EXPECT_EQ(GetPassword(w.ctx, " KEY1 ") + GetPassword(w.ctx, "key1"), "SECONDLOWER");

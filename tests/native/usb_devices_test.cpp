@@ -29,6 +29,7 @@ TEST(UsbInstanceId, RealWorldIds) {
         {"usb\\vid_abcd&pid_12ef\\aa11", "ABCD|12EF|aa11|0"},
         {"USB\\VID_058F&PID_6387\\5&2A1B3C4D&0&2", "058F|6387||0"},   // made up by Windows
         {"USB\\VID_0951&PID_1642\\AB&CD01", "0951|1642|AB&CD01|0"},
+        {"USB\\VID_0951&PID_1642\\7&Q1&0", "0951|1642|7&Q1&0|0"},   // a serial, though it looks made up
         {"USB\\VID_05AC&PID_12A8&MI_00\\6&1A2B3C&0&0000", "05AC|12A8||1"},
         {"USB\\VID_0BDA&PID_0129&REV_3960\\20100201396000000", "0BDA|0129|20100201396000000|0"},
         {"USB\\ROOT_HUB30\\4&1234ABCD&0&0", ""},
