@@ -115,6 +115,7 @@ TEST(SelectUsbLock, ListsCompleteDevicesFirstInHiddenColumnsLinkedToTheList) {
         ASSERT_EQ(list.rows.size(), 3u);
         for (int i = 0; i < 3; ++i) EXPECT_EQ(std::pair(list.rows[i].icon, list.rows[i].cells), rows[i]) << i;
     });
+    EXPECT_EQ(w.forms.shown, Log{"frmSelectUSBLock modal"});
 }
 
 // link: replaces the list with one row of this link when set.
