@@ -266,8 +266,15 @@ void DialogView::setTopMost() { SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SW
 void DialogView::close() {
     if (closing_ || !hwnd_) return;
     closing_ = true;
-    if (modal_) EndDialog(hwnd_, 0);
-    else DestroyWindow(hwnd_);
+    if (modal_) {
+        EndDialog(hwnd_, 0);
+        return;
+    }
+    // Taking a window down may wait on the display (a window manager's answer): a thread
+    // waiting on a message sent to this one (a system broadcast) is answered first.
+    MSG pending;
+    PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    DestroyWindow(hwnd_);
 }
 
 bool DialogView::isOpen() const { return hwnd_ && !closing_ && IsWindow(hwnd_); }
