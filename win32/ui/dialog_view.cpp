@@ -261,7 +261,12 @@ void DialogView::centreOnScreen() {
     SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void DialogView::setTopMost() { SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+void DialogView::setTopMost() {
+    // A hidden window already in the topmost band goes to its top when it is shown: restacking
+    // it before would only keep the display busy while the window is still to come.
+    if (!IsWindowVisible(hwnd_) && (GetWindowLongA(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST)) return;
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
 
 void DialogView::close() {
     if (closing_ || !hwnd_) return;

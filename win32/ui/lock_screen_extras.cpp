@@ -154,6 +154,10 @@ BOOL CALLBACK PushBelowLock(HWND window, LPARAM lockParam) {
     return TRUE;
 }
 
+// Set at the lock, taken at the clock's first tick: the other windows are dealt with once the
+// screen is up (above them all, the top of the topmost band), not while it is still to come.
+constexpr const char* kPushPending = "QvPushBelowLock";
+
 void KeepOnTop(HWND hwnd) { SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
 
 // The lock screen runs no timer of its own: the clock's ticks put it back on top once a second.
@@ -172,7 +176,7 @@ void PrepareLock(DialogView& view) {
     SetFonts(hwnd, {IDC_lbDescrip, IDC_lbCurrTime, IDC_lbUnloadTime, IDC_lbRemainTime}, MakeFont(hwnd, FW_NORMAL, 0));
     SetFonts(hwnd, {IDC_cButtonUnlock, IDC_chButtonShutDown}, MakeFont(hwnd, FW_SEMIBOLD, 0));
     SetFonts(hwnd, {IDC_lblCurrentTime, IDC_lblUnlockTime, IDC_lblTimeRemain}, MakeFont(hwnd, FW_SEMIBOLD, 9));
-    EnumWindows(PushBelowLock, reinterpret_cast<LPARAM>(hwnd));
+    SetPropA(hwnd, kPushPending, reinterpret_cast<HANDLE>(1));
 }
 
 // A rounded panel with a shadow under it, on the backdrop.
@@ -392,6 +396,7 @@ bool LockMessage(DialogView& view, UINT message, WPARAM wParam, LPARAM lParam, I
         if (!wParam) KeepOnTop(hwnd);
         return false;
     case WM_TIMER:
+        if (RemovePropA(hwnd, kPushPending)) EnumWindows(PushBelowLock, reinterpret_cast<LPARAM>(hwnd));
         KeepOnTopAtTick(hwnd);
         return false;
     case WM_QUERYENDSESSION:
@@ -423,6 +428,7 @@ bool LockMessage(DialogView& view, UINT message, WPARAM wParam, LPARAM lParam, I
         default: return false;
         }
     case WM_NCDESTROY:
+        RemovePropA(hwnd, kPushPending);
         for (HFONT font : Fonts()[hwnd]) DeleteObject(font);
         Fonts().erase(hwnd);
         return false;
