@@ -90,24 +90,16 @@ bool Covers(HWND w) {
            r.bottom >= y + GetSystemMetrics(SM_CYVIRTUALSCREEN);
 }
 
-struct ScreenSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindScreen(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<ScreenSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != search->pid || !GetDlgItem(hwnd, IDC_cButtonUnlock)) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
+// Only the dialog windows are looked at, which the window server picks out itself: the search
+// runs every millisecond, and asking after every window each time kept the server (the one the
+// measured program needs to put its screen up) busy with the benchmark.
 HWND LockScreenOf(const Program& program) {
-    ScreenSearch search{program.processId(), nullptr};
-    EnumWindows(FindScreen, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == program.processId() && GetDlgItem(w, IDC_cButtonUnlock)) return w;
+    }
+    return nullptr;
 }
 
 // Polls every millisecond; the elapsed time since `start` when `done` first holds, or -1.
