@@ -6,14 +6,17 @@ namespace qv {
 
 namespace {
 
-// Steps shared by the key's return and the polling timer finding it.
+// Steps shared by the key's return and the polling timer finding it. The desktop is given back
+// before the record goes: its secure deletion takes as long as the disk does. (A crash in
+// between leaves a record, which a start with the key present deletes; without it, the lock
+// comes back as after any unfinished lock.)
 void EndLockByKey(Context& ctx) {
     CloseLockDialogs(ctx);
-    if (MainWindow* main = ctx.mainWindow()) main->delLockIni();
     if (LockScreenControl* lockScreen = ctx.lockScreen()) {
         lockScreen->stopClock();
         if (lockScreen->isLoaded()) lockScreen->unload();
     }
+    if (MainWindow* main = ctx.mainWindow()) main->delLockIni();
 }
 
 bool LockScreenUp(Context& ctx) {

@@ -135,6 +135,7 @@ TEST_F(Lock, PullingTheKeyLocksAndPluggingItBackUnlocks) {
 
     // The key: the lock screen goes, the lock-down with it, and the record; still armed.
     Simulate("plug-key");
+    EXPECT_TRUE(IsWindow(screen)) << "the system's broadcast was answered only once the screen had gone";
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(screen); }));
     EXPECT_TRUE(WaitFor([&] { return taskbar.visible(); }));
     EXPECT_TRUE(WaitFor([] { return recordGone(); }));

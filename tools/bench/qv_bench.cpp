@@ -2,13 +2,15 @@
 //   qv_bench [--runs N] [--idle-seconds S]
 // Prepares F:\Program\quorvel from the shipped 64-bit folder (QV_DIST) with the simulated USB
 // library (QV_BIN\sim), arms the lock with the default 24-hour duration and then measures
-//   - lock: key pulled (usbsim.txt rewritten, drive notice posted) -> lock screen visible,
-//     topmost, covering the whole desktop and its thread answering a message;
-//   - record: key pulled -> the three lock-record files on disk;
-//   - unlock: key plugged -> lock screen hidden and the desktop usable again (a task bar of
-//     the benchmark's own shown again by the lock-down library); and key plugged -> the
-//     program answering again, which under Xvfb without a window manager includes Wine's
-//     wait of about 2 s for the manager to confirm the full-screen window's withdrawal;
+//   - lock: drive notices of the pull sent (usbsim.txt already rewritten and the stick's drive
+//     gone) -> lock screen visible, topmost, covering the whole desktop and its thread
+//     answering a message;
+//   - record: the same notices -> the three lock-record files on disk;
+//   - unlock: drive notices of the plug sent -> lock screen hidden and the desktop usable
+//     again (a task bar of the benchmark's own shown again by the lock-down library); and the
+//     same notices -> the program answering again, which under Xvfb without a window manager
+//     includes Wine's wait of about 2 s for the manager to confirm the full-screen window's
+//     withdrawal;
 //   - CPU, wake-ups (context switches) and memory over S seconds armed and S seconds locked,
 //     as ten slices, from Linux's view of the Wine process.
 // Start-up is not measured: Wine's wait for the withdrawn start-up window under Xvfb would
@@ -67,10 +69,11 @@ void Print(const Series& s) {
                 n);
 }
 
-bool Simulate(const char* word) {
+// `atNotice` runs as the drive notices go out, once the device list and the drive have changed.
+bool Simulate(const char* word, const std::function<void()>& atNotice = {}) {
     keysim::Action action{};
     std::string report;
-    return keysim::ParseAction(word, action) && keysim::Apply(kFolder, action, report);
+    return keysim::ParseAction(word, action) && keysim::Apply(kFolder, action, report, atNotice);
 }
 
 bool Answers(HWND hwnd) {
@@ -87,24 +90,16 @@ bool Covers(HWND w) {
            r.bottom >= y + GetSystemMetrics(SM_CYVIRTUALSCREEN);
 }
 
-struct ScreenSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindScreen(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<ScreenSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != search->pid || !GetDlgItem(hwnd, IDC_cButtonUnlock)) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
+// Only the dialog windows are looked at, which the window server picks out itself: the search
+// runs every millisecond, and asking after every window each time kept the server (the one the
+// measured program needs to put its screen up) busy with the benchmark.
 HWND LockScreenOf(const Program& program) {
-    ScreenSearch search{program.processId(), nullptr};
-    EnumWindows(FindScreen, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == program.processId() && GetDlgItem(w, IDC_cButtonUnlock)) return w;
+    }
+    return nullptr;
 }
 
 // Polls every millisecond; the elapsed time since `start` when `done` first holds, or -1.
@@ -167,8 +162,9 @@ struct Cycle {
 
 Cycle PullAndPlug(const Program& program, HWND main, const Taskbar& taskbar) {
     Cycle c;
-    double start = NowMs();
-    if (!Simulate("pull-key")) return c;
+    double start = 0;
+    const auto clock = [&start] { start = NowMs(); };
+    if (!Simulate("pull-key", clock)) return c;
     HWND screen = nullptr;
     c.lock = Until(start, [&] {
         screen = LockScreenOf(program);
@@ -176,8 +172,7 @@ Cycle PullAndPlug(const Program& program, HWND main, const Taskbar& taskbar) {
     });
     c.record = Until(start, RecordOnDisk);
     Sleep(500);   // the lock settles
-    start = NowMs();
-    if (!Simulate("plug-key")) return c;
+    if (!Simulate("plug-key", clock)) return c;
     c.unlock = Until(start, [&] { return !IsWindowVisible(screen) && taskbar.visible(); });
     c.answering = Until(start, [&] { return !IsWindow(screen) && Answers(main); });
     Sleep(500);

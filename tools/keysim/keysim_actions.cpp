@@ -108,7 +108,8 @@ bool ParseSeconds(const std::string& text, int& seconds) {
     return true;
 }
 
-bool Apply(const std::string& programFolder, const Action& action, std::string& report) {
+bool Apply(const std::string& programFolder, const Action& action, std::string& report,
+           const std::function<void()>& atNotice) {
     std::string path = SimPath(programFolder);
     qv::UsbSimFile file = qv::ParseUsbSimFile(ReadAll(path));
     bool changed = action.plug ? qv::PlugSimStick(file, action.stick) : qv::PullSimStick(file, action.stick);
@@ -132,6 +133,7 @@ bool Apply(const std::string& programFolder, const Action& action, std::string& 
         return true;
     }
     HWND main = FindWindowA(kMainWindowClass, nullptr);
+    if (main && atNotice) atNotice();
     if (main) Notify(main, action.plug, UnitMask(programFolder));
     report = what + (main ? "; main window notified" : "; no main window");
     return true;

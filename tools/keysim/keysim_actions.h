@@ -3,6 +3,7 @@
 // the program's main window of the drive arrival or removal, as the shell and the system would.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "usbkey/usb_sim_file.h"
@@ -20,7 +21,9 @@ bool ParseAction(const std::string& word, Action& action);
 bool ParseSeconds(const std::string& text, int& seconds);
 constexpr int kMaxPullSeconds = 3600;
 // Applies the action and returns a one-line report; false when usbsim.txt could not be written.
-bool Apply(const std::string& programFolder, const Action& action, std::string& report);
+// `atNotice` runs just before the main window is told (a benchmark's clock starts there).
+bool Apply(const std::string& programFolder, const Action& action, std::string& report,
+           const std::function<void()>& atNotice = {});
 // "key=plugged other=pulled noserial=pulled", with "status=<n>" when one is forced.
 std::string State(const std::string& programFolder);
 

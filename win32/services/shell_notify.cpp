@@ -43,11 +43,13 @@ LRESULT CALLBACK NotifyWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     }
     // The system's own volume broadcasts reach every top-level window, whatever its rights
-    // and the shell's: the same handler takes them.
+    // and the shell's: the same handler takes them, as a notice posted to this window. The
+    // broadcast is sent, and its sender (the system, for every window in turn) waits for the
+    // answer: it must not wait while the lock screen opens or closes.
     if (message == WM_DEVICECHANGE && (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && listening) {
         auto header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
         if (header && header->dbch_devicetype == DBT_DEVTYP_VOLUME)
-            Handler()(wParam == DBT_DEVICEARRIVAL ? kDriveAdded : kDriveRemoved);
+            PostMessageA(hwnd, kShellNotifyMessage, 0, wParam == DBT_DEVICEARRIVAL ? kDriveAdded : kDriveRemoved);
     }
     return old ? CallWindowProcA(old, hwnd, message, wParam, lParam) : DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -261,13 +261,25 @@ void DialogView::centreOnScreen() {
     SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void DialogView::setTopMost() { SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+void DialogView::setTopMost() {
+    // A hidden window already in the topmost band goes to its top when it is shown: restacking
+    // it before would only keep the display busy while the window is still to come.
+    if (!IsWindowVisible(hwnd_) && (GetWindowLongA(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST)) return;
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
 
 void DialogView::close() {
     if (closing_ || !hwnd_) return;
     closing_ = true;
-    if (modal_) EndDialog(hwnd_, 0);
-    else DestroyWindow(hwnd_);
+    if (modal_) {
+        EndDialog(hwnd_, 0);
+        return;
+    }
+    // Taking a window down may wait on the display (a window manager's answer): a thread
+    // waiting on a message sent to this one (a system broadcast) is answered first.
+    MSG pending;
+    PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    DestroyWindow(hwnd_);
 }
 
 bool DialogView::isOpen() const { return hwnd_ && !closing_ && IsWindow(hwnd_); }

@@ -74,8 +74,13 @@ void Win32FormHost::showModeless(Form& form) {
 
 void Win32FormHost::prepare(DialogView& view) {
     HWND hwnd = view.hwnd();
-    SendMessageA(hwnd, WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))));
+    // A window with neither title bar nor task-bar button (the lock screen) shows no icon:
+    // handing it one would only keep the display busy converting it.
+    const bool showsIcon = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION ||
+                           !(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    if (showsIcon)
+        SendMessageA(hwnd, WM_SETICON, ICON_BIG,
+                     reinterpret_cast<LPARAM>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))));
     for (int id : {IDC_lbChangeSetting, IDC_lburl}) {
         HWND link = GetDlgItem(hwnd, id);
         if (!link) continue;

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <map>
+#include <set>
 #include <vector>
 
 #include "lock/lock_form.h"
@@ -154,6 +155,14 @@ BOOL CALLBACK PushBelowLock(HWND window, LPARAM lockParam) {
     return TRUE;
 }
 
+// Noted at the lock, taken at the clock's first tick: the other windows are dealt with once the
+// screen is up (above them all, the top of the topmost band), not while it is still to come.
+// Kept in the program, not as a window property: a tick must not ask the system anything.
+std::set<HWND>& PushPending() {
+    static std::set<HWND> windows;
+    return windows;
+}
+
 void KeepOnTop(HWND hwnd) { SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
 
 // The lock screen runs no timer of its own: the clock's ticks put it back on top once a second.
@@ -172,7 +181,7 @@ void PrepareLock(DialogView& view) {
     SetFonts(hwnd, {IDC_lbDescrip, IDC_lbCurrTime, IDC_lbUnloadTime, IDC_lbRemainTime}, MakeFont(hwnd, FW_NORMAL, 0));
     SetFonts(hwnd, {IDC_cButtonUnlock, IDC_chButtonShutDown}, MakeFont(hwnd, FW_SEMIBOLD, 0));
     SetFonts(hwnd, {IDC_lblCurrentTime, IDC_lblUnlockTime, IDC_lblTimeRemain}, MakeFont(hwnd, FW_SEMIBOLD, 9));
-    EnumWindows(PushBelowLock, reinterpret_cast<LPARAM>(hwnd));
+    PushPending().insert(hwnd);
 }
 
 // A rounded panel with a shadow under it, on the backdrop.
@@ -392,6 +401,7 @@ bool LockMessage(DialogView& view, UINT message, WPARAM wParam, LPARAM lParam, I
         if (!wParam) KeepOnTop(hwnd);
         return false;
     case WM_TIMER:
+        if (PushPending().erase(hwnd)) EnumWindows(PushBelowLock, reinterpret_cast<LPARAM>(hwnd));
         KeepOnTopAtTick(hwnd);
         return false;
     case WM_QUERYENDSESSION:
@@ -423,6 +433,7 @@ bool LockMessage(DialogView& view, UINT message, WPARAM wParam, LPARAM lParam, I
         default: return false;
         }
     case WM_NCDESTROY:
+        PushPending().erase(hwnd);
         for (HFONT font : Fonts()[hwnd]) DeleteObject(font);
         Fonts().erase(hwnd);
         return false;
