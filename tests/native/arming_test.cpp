@@ -11,7 +11,8 @@ namespace {
 
 struct ArmWorld : FakeWorld {
     ArmWorld() {
-        loadStrings({{300, "T300"}, {304, "Passphrase"}, {514, "No key"}, {516, "Off, %username"}, {556, "No passphrase"},
+        loadStrings({{300, "T300"}, {304, "Passphrase"}, {511, "Looking"}, {513, "Armed"}, {514, "No key"},
+                     {516, "Off, %username"}, {556, "No passphrase"},
                      {558, "Set one, %username?"}, {559, "Now?"}},
                     {{528, "Administrators only, %username"}});
         ctx.globals().ownerName = "Ann";
@@ -25,6 +26,7 @@ TEST(Arming, RefusesWithoutAdministratorRightsOrAKeyDrive) {
     user.system.admin = false;
     noDrive.usbSerial.setDevices({{"0951", "1642", "QV0001KEY"}});   // a device, but no drive with the key folder
     for (ArmWorld* w : {&user, &noDrive}) {
+        w->messages.onShow = [w] { EXPECT_FALSE(w->desktop.busy) << "no busy pointer over a message"; };
         ArmLock(w->ctx);
         EXPECT_EQ(w->messages.shown.size(), 1u);
         EXPECT_FALSE(w->mainWindow.armed.has_value() || w->desktop.busy);
@@ -63,11 +65,17 @@ TEST(Arming, ArmsOnlyWithTheDriveNoticesAndThenHoldsThePassphrase) {
         w.ctx.globals().lockUSBKeyId = "09511642QV0001KEY";
         ASSERT_TRUE(SavePassword(w.ctx, "OPEN1234"));
         w.notifications.registers = registers;
+        w.messages.onShow = [&w] { EXPECT_FALSE(w.desktop.busy) << "no busy pointer over a message"; };
         ArmLock(w.ctx);
         EXPECT_EQ(w.mainWindow.armed.value_or(false), registers);
         EXPECT_EQ(w.ctx.globals().lockNeeds.passphrase, registers ? "OPEN1234" : "");
         EXPECT_EQ(w.messages.boxes().size(), registers ? 0u : 1u);
         EXPECT_TRUE(registers || w.messages.last().title == "T300");
+        // The search shows, and is painted, before the key is looked for; the pointer is back after.
+        EXPECT_EQ(w.mainWindow.statuses.front(), "Looking");
+        EXPECT_EQ(w.mainWindow.status == "Armed", registers);
+        EXPECT_EQ(w.desktop.doEventsCalls, 1);
+        EXPECT_FALSE(w.desktop.busy);
     }
 }
 

@@ -140,8 +140,10 @@ public:
     std::vector<ShownMessage> shown;
     std::vector<int> answers;
 
+    std::function<void()> onShow;   // runs while the box is up
     int show(const std::string& text, const std::string& title, unsigned flags) override {
         shown.push_back({text, title, flags});
+        if (onShow) onShow();
         if (!answers.empty()) {
             int a = answers.front();
             answers.erase(answers.begin());
@@ -512,7 +514,8 @@ public:
     std::string status, statusBar;
     std::optional<bool> armed;
     std::vector<std::string> calls;   // "setPassword", "writeLockIni", "delLockIni", "unload"
-    void setStatus(const std::string& t) override { status = t; }
+    Log statuses;   // every status shown, in order
+    void setStatus(const std::string& t) override { statuses.push_back(status = t); }
     void setStatusBar(const std::string& t) override { statusBar = t; }
     void setArmed(bool a) override { armed = a; }
     void runSetPasswordCommand() override { calls.push_back("setPassword"); }
