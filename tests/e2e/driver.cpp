@@ -7,10 +7,11 @@
 #include "password/cipher_key.h"
 #include "services/win_services.h"
 
-#include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 
@@ -19,23 +20,14 @@ namespace qv::e2e {
 std::string FolderPath(const std::string& name) { return std::string(kFolder) + "\\" + name; }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string data;
-    char buffer[8192];
-    DWORD got = 0;
-    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got) data.append(buffer, got);
-    CloseHandle(f);
-    return data;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFileBytes(const std::string& path, const std::string& data) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + path);
-    DWORD written = 0;
-    WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-    CloseHandle(f);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out.write(data.data(), static_cast<std::streamsize>(data.size()))) throw std::runtime_error("cannot write " + path);
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -53,53 +45,30 @@ std::string Env(const char* name) {
     return value;
 }
 
+// The program marks some of its files read-only or hidden, which would stop their removal.
 void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileIfPresent(path);
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error))
+        SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(folder, error);
 }
 
 void CopyFolder(const std::string& from, const std::string& to) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((from + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) throw std::runtime_error("nothing to copy in " + from);
-    do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        CopyFileA((from + "\\" + data.cFileName).c_str(), (to + "\\" + data.cFileName).c_str(), FALSE);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    std::filesystem::create_directories(to);
+    std::filesystem::copy(from, to, std::filesystem::copy_options::overwrite_existing | std::filesystem::copy_options::recursive);
 }
 
 }  // namespace
 
-std::string LibraryString(const std::string& dll, unsigned id) {
+std::string LibraryString(const std::string& dll, unsigned id, const std::string& placeholder,
+                          const std::string& value) {
     HMODULE lib = LoadLibraryExA((Env("QV_DIST") + "\\" + dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     char buffer[1024] = {};
     LoadStringA(lib, id, buffer, sizeof buffer);
     FreeLibrary(lib);
-    return buffer;
-}
-
-std::wstring LibraryStringW(const std::string& dll, unsigned id) {
-    HMODULE lib = LoadLibraryExA((Env("QV_DIST") + "\\" + dll).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    wchar_t buffer[1024] = {};
-    LoadStringW(lib, id, buffer, 1024);
-    FreeLibrary(lib);
-    return buffer;
-}
-
-std::string Fill(std::string text, const std::string& placeholder, const std::string& value) {
-    for (std::size_t at = 0; (at = text.find(placeholder, at)) != std::string::npos; at += value.size())
+    std::string text = buffer;
+    for (std::size_t at = 0; !placeholder.empty() && (at = text.find(placeholder, at)) != std::string::npos;
+         at += value.size())
         text.replace(at, placeholder.size(), value);
     return text;
 }
@@ -123,6 +92,17 @@ void StorePassphrase(const std::string& keyId, const std::string& passphrase) {
     cipher.sInitBF(qv::kCipherKey);
     cipher.sFileEncrypt(plain, FolderPath("pass.st"));
     DeleteFileIfPresent(plain);
+}
+
+std::string StoredKeyId() {
+    qv::win::WinFileSystem fs;
+    qv::clsBlowfish cipher(fs, kFolder);
+    cipher.sInitBF(qv::kCipherKey);
+    const std::string plain = "Z:\\tmp\\qv-e2e-pass.ini";
+    cipher.sFileDecrypt(FolderPath("pass.st"), plain);
+    std::string id = qv::ReadIni(fs, "Pass1", "PassSerial", "", plain);
+    DeleteFileIfPresent(plain);
+    return id;
 }
 
 void Simulate(const std::string& action) {
@@ -150,11 +130,10 @@ std::string RecordPath(const std::string& name) {
 
 void CopyProgramToPc() {
     RemoveTree(kPcFolder);
-    if (!CreateDirectoryA(kPcFolder, nullptr)) throw std::runtime_error("cannot create the program folder on C:");
     CopyFolder(kFolder, kPcFolder);
 }
 
-void PrepareProgramFolder(bool simulatedUsb) {
+void PrepareProgramFolder() {
     if (const char* stick = std::getenv("QV_STICK"); stick && *stick) {
         const std::string away = std::string(stick) + ".pulled";
         if (!FileExists(stick) && FileExists(away)) MoveFileA(away.c_str(), stick);
@@ -163,22 +142,15 @@ void PrepareProgramFolder(bool simulatedUsb) {
     for (const char* name : {"tplockts.ini", "tpserial1.dat", "tpserial2.dat", "tlochg.dat"})
         DeleteFileIfPresent(RecordPath(name));
     RemoveTree(kFolder);
-    CreateDirectoryA("F:\\Program", nullptr);
-    if (!CreateDirectoryA(kFolder, nullptr)) throw std::runtime_error("cannot create the program folder on F:");
     CopyFolder(Env("QV_DIST"), kFolder);
-    if (simulatedUsb) CopyFileA((Env("QV_BIN") + "\\sim\\KvUSBSerial.DLL").c_str(), FolderPath("KvUSBSerial.DLL").c_str(), FALSE);
+    CopyFileA((Env("QV_BIN") + "\\sim\\KvUSBSerial.DLL").c_str(), FolderPath("KvUSBSerial.DLL").c_str(), FALSE);
 }
 
 bool WaitFor(const std::function<bool()>& condition, Millis timeout) {
-    auto end = std::chrono::steady_clock::now() + timeout;
-    while (true) {
-        if (condition()) return true;
+    for (auto end = std::chrono::steady_clock::now() + timeout; !condition(); std::this_thread::sleep_for(50ms))
         if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(50ms);
-    }
+    return true;
 }
-
-Program::~Program() { kill(); }
 
 void Program::start(const std::string& exe, const std::string& folder) {
     job_ = CreateJobObjectA(nullptr, nullptr);
@@ -196,124 +168,54 @@ void Program::start(const std::string& exe, const std::string& folder) {
     WaitForInputIdle(pi_.hProcess, 10000);
 }
 
-bool Program::running() const {
-    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
-}
-
 bool Program::waitExit(Millis timeout) {
     return !pi_.hProcess || WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
 void Program::kill() {
-    if (job_) {
-        TerminateJobObject(job_, 1);
-        CloseHandle(job_);
-        job_ = nullptr;
-    }
-    if (pi_.hProcess) {
-        TerminateProcess(pi_.hProcess, 1);
-        WaitForSingleObject(pi_.hProcess, 5000);
-        CloseHandle(pi_.hProcess);
-        CloseHandle(pi_.hThread);
-        pi_ = {};
-    }
+    if (!pi_.hProcess) return;
+    TerminateJobObject(job_, 1);
+    WaitForSingleObject(pi_.hProcess, 5000);
+    CloseHandle(job_);
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+    pi_ = {};
 }
-
-namespace {
-
-struct WindowSearch {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == search->pid && IsWindowVisible(hwnd)) search->found.push_back(hwnd);
-    return TRUE;
-}
-
-}  // namespace
 
 std::vector<HWND> Program::windows() const {
-    WindowSearch search{pi_.dwProcessId, {}};
-    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND Program::findWindow(const std::string& className, const std::string& title) const {
-    for (HWND hwnd : windows()) {
-        if (!className.empty() && ClassName(hwnd) != className) continue;
-        if (!title.empty() && WindowText(hwnd) != title) continue;
-        return hwnd;
+    std::vector<HWND> found;
+    for (HWND w = FindWindowExA(nullptr, nullptr, nullptr, nullptr); w; w = FindWindowExA(nullptr, w, nullptr, nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == pi_.dwProcessId && IsWindowVisible(w)) found.push_back(w);
     }
-    return nullptr;
+    return found;
 }
 
-HWND Program::startMain(Millis timeout) {
-    start();
-    return waitWindow("QuorvelMainWindow", "", timeout);
-}
-
-HWND Program::waitWindow(const std::string& className, const std::string& title, Millis timeout) const {
+HWND Program::waitWindow(const std::string& className, Millis timeout) const {
     HWND found = nullptr;
-    WaitFor([&] { return (found = findWindow(className, title)) != nullptr; }, timeout);
+    WaitFor(
+        [&] {
+            for (HWND hwnd : windows()) {
+                char name[256] = {};
+                GetClassNameA(hwnd, name, sizeof name);
+                if (className == name) return (found = hwnd) != nullptr;
+            }
+            return false;
+        },
+        timeout);
     return found;
 }
 
-namespace {
-
-// Tells the standard icons apart by their colours: icon handles are not shared between
-// processes under Wine, the pixels on the screen are.
-MessageBoxInfo::Icon IconByColour(HWND icon) {
-    RECT r{};
-    GetWindowRect(icon, &r);
-    HDC screen = GetDC(nullptr);
-    int red = 0, yellow = 0, blue = 0;
-    for (int y = r.top; y < r.bottom; y += 2) {
-        for (int x = r.left; x < r.right; x += 2) {
-            COLORREF c = GetPixel(screen, x, y);
-            int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
-            if (R > 150 && G < 110 && B < 110) ++red;
-            else if (R > 170 && G > 140 && B < 110) ++yellow;
-            else if (B > 150 && R < 120) ++blue;
-        }
-    }
-    ReleaseDC(nullptr, screen);
-    if (red + yellow + blue < 10) return MessageBoxInfo::Unknown;
-    if (red >= yellow && red >= blue) return MessageBoxInfo::Critical;
-    if (yellow >= blue) return MessageBoxInfo::Exclamation;
-    return MessageBoxInfo::Information;
+HWND Program::startMain() {
+    start();
+    return waitWindow("QuorvelMainWindow");
 }
-
-MessageBoxInfo::Icon IconOf(HWND box) {
-    // The icon's control id is 20 on Windows and 1088 under Wine.
-    HWND icon = GetDlgItem(box, 20);
-    if (!icon) icon = GetDlgItem(box, 1088);
-    if (!icon || !IsWindowVisible(icon)) return MessageBoxInfo::None;
-    MessageBoxInfo::Icon found = MessageBoxInfo::Unknown;
-    WaitFor([&] { return (found = IconByColour(icon)) != MessageBoxInfo::Unknown; }, 2s);
-    return found;
-}
-
-}  // namespace
 
 std::optional<MessageBoxInfo> Program::messageBox() const {
+    // A message box is the only window of the program with a static text of id 0xFFFF.
     for (HWND hwnd : windows()) {
-        if (ClassName(hwnd) != "#32770") continue;
-        HWND text = GetDlgItem(hwnd, 0xFFFF);
-        if (!text) continue;
-        MessageBoxInfo info;
-        info.hwnd = hwnd;
-        info.title = WindowText(hwnd);
-        info.text = WindowText(text);
-        info.icon = IconOf(hwnd);
-        info.ok = GetDlgItem(hwnd, IDOK) != nullptr;
-        info.yes = GetDlgItem(hwnd, IDYES) != nullptr;
-        info.no = GetDlgItem(hwnd, IDNO) != nullptr;
-        info.cancel = GetDlgItem(hwnd, IDCANCEL) != nullptr;
-        return info;
+        if (HWND text = GetDlgItem(hwnd, 0xFFFF)) return MessageBoxInfo{hwnd, WindowText(hwnd), WindowText(text)};
     }
     return std::nullopt;
 }
@@ -331,18 +233,6 @@ std::string WindowText(HWND hwnd) {
     return buffer;
 }
 
-std::wstring WindowTextW(HWND hwnd) {
-    wchar_t buffer[2048] = {};
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, nullptr);
-    return buffer;
-}
-
-std::string ClassName(HWND hwnd) {
-    char buffer[256] = {};
-    GetClassNameA(hwnd, buffer, sizeof buffer);
-    return buffer;
-}
-
 std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 bool ControlEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
 bool ControlVisible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != 0; }
@@ -353,89 +243,14 @@ void Click(HWND dialog, int id) {
 
 void ChooseMenu(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
-void Answer(const MessageBoxInfo& box, int buttonId) {
-    PostMessageA(box.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box.hwnd, buttonId)));
-}
-
-void ExpectBox(const Program& program, const std::string& text, const std::string& title, MessageBoxInfo::Icon icon,
+void ExpectBox(const Program& program, const std::string& text, const std::string& title, int button,
                Millis timeout) {
     auto box = program.waitMessageBox(timeout);
     ASSERT_TRUE(box.has_value()) << text;
     EXPECT_EQ(box->text, text);
     EXPECT_EQ(box->title, title);
-    if (icon == MessageBoxInfo::None) EXPECT_TRUE(box->icon == icon || box->icon == MessageBoxInfo::Unknown);
-    else EXPECT_EQ(box->icon, icon);
-    Answer(*box, IDOK);
+    Click(box->hwnd, button);
     WaitFor([&] { return !IsWindow(box->hwnd) || !IsWindowVisible(box->hwnd); }, timeout);
-}
-
-void CloseFromTitleBar(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
-
-namespace {
-
-// An LVITEM in the list view's own process, for the messages that carry pointers.
-class RemoteItem {
-public:
-    explicit RemoteItem(HWND list) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(list, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
-    }
-    ~RemoteItem() {
-        VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
-        CloseHandle(process_);
-    }
-    // Writes `item` (with its text buffer pointing into the remote block) and returns its address.
-    LVITEMA* put(LVITEMA item) {
-        item.pszText = memory_ + 1024;
-        item.cchTextMax = 1024;
-        WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
-        return reinterpret_cast<LVITEMA*>(memory_);
-    }
-    LVITEMA item() const {
-        LVITEMA item{};
-        ReadProcessMemory(process_, memory_, &item, sizeof item, nullptr);
-        return item;
-    }
-    std::string text() const {
-        char buffer[1024] = {};
-        ReadProcessMemory(process_, memory_ + 1024, buffer, sizeof buffer - 1, nullptr);
-        return buffer;
-    }
-
-private:
-    HANDLE process_ = nullptr;
-    char* memory_ = nullptr;
-};
-
-}  // namespace
-
-int ListViewRows(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
-
-std::string ListViewCell(HWND list, int row, int column) {
-    RemoteItem remote(list);
-    LVITEMA item{};
-    item.iSubItem = column - 1;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(remote.put(item)));
-    return remote.text();
-}
-
-int ListViewIcon(HWND list, int row) {
-    RemoteItem remote(list);
-    LVITEMA item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row - 1;
-    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.put(item)));
-    return remote.item().iImage + 1;
-}
-
-void ListViewSelect(HWND list, int row) {
-    RemoteItem remote(list);
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(remote.put(item)));
 }
 
 void TypeChars(HWND edit, const std::string& text) {
@@ -453,45 +268,6 @@ HWND DialogWith(const Program& program, int controlId, Millis timeout, HWND exce
         },
         timeout);
     return found;
-}
-
-bool Screenshot(HWND window, const std::string& bmpPath) {
-    // A bare name goes to the folder the test script keeps under build/ (QV_SHOTS), never to
-    // the working folder, which is the source tree.
-    std::string path = bmpPath;
-    if (path.find_first_of("\\/:") == std::string::npos) {
-        const char* shots = std::getenv("QV_SHOTS");
-        char temp[MAX_PATH] = "";
-        std::string folder = shots && *shots ? shots : (GetTempPathA(MAX_PATH, temp), temp);
-        path = folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") + path;
-    }
-    RECT r{};
-    if (window) GetWindowRect(window, &r);
-    else r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return false;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    int stride = ((w * 3 + 3) / 4) * 4;
-    BITMAPFILEHEADER fh{};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
-    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(stride * h);
-    std::string out(reinterpret_cast<const char*>(&fh), sizeof fh);
-    out.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(BITMAPINFOHEADER));
-    out.append(static_cast<const char*>(bits), static_cast<std::size_t>(stride * h));
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    WriteFileBytes(path, out);
-    return true;
 }
 
 }  // namespace qv::e2e
