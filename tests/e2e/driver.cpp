@@ -17,7 +17,52 @@
 
 namespace qv::e2e {
 
+namespace {
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) throw std::runtime_error(std::string("environment variable missing: ") + name);
+    return value;
+}
+
+// Lays out `to` afresh as a copy of `from`. The program marks some of its files read-only or
+// hidden, which would stop their removal.
+void CopyFolderAfresh(const std::string& from, const std::string& to) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(to, error))
+        SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(to, error);
+    std::filesystem::create_directories(to);
+    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
+}
+
+// The program's own cipher over the passphrase store, through a plain file off the stick.
+const std::string kPlainStore = "Z:\\tmp\\qv-e2e-store.ini";
+qv::win::WinFileSystem fs;
+qv::clsBlowfish Cipher() {
+    qv::clsBlowfish cipher(fs, kFolder);
+    cipher.sInitBF(qv::kCipherKey);
+    return cipher;
+}
+
+void DeleteFileIfPresent(const std::string& path) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
+}  // namespace
+
 std::string FolderPath(const std::string& name) { return std::string(kFolder) + "\\" + name; }
+
+void CopyProgramToPc() { CopyFolderAfresh(kFolder, kPcFolder); }
+
+std::string SimFilePath() { return Env("QV_USBSIM"); }
+
+std::string RecordPath(const std::string& name) {
+    char base[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base);
+    return std::string(base) + "\\Vantrel\\Quorvel\\" + name;
+}
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -27,38 +72,10 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
 
 void WriteFileBytes(const std::string& path, const std::string& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out.write(data.data(), static_cast<std::streamsize>(data.size()))) throw std::runtime_error("cannot write " + path);
+    if (!(out << data)) throw std::runtime_error("cannot write " + path);
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void DeleteFileIfPresent(const std::string& path) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path.c_str());
-}
-
-namespace {
-
-std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    if (!value || !*value) throw std::runtime_error(std::string("environment variable missing: ") + name);
-    return value;
-}
-
-// The program marks some of its files read-only or hidden, which would stop their removal.
-void RemoveTree(const std::string& folder) {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error))
-        SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::filesystem::remove_all(folder, error);
-}
-
-void CopyFolder(const std::string& from, const std::string& to) {
-    std::filesystem::create_directories(to);
-    std::filesystem::copy(from, to, std::filesystem::copy_options::overwrite_existing | std::filesystem::copy_options::recursive);
-}
-
-}  // namespace
 
 std::string LibraryString(const std::string& dll, unsigned id, const std::string& placeholder,
                           const std::string& value) {
@@ -73,6 +90,12 @@ std::string LibraryString(const std::string& dll, unsigned id, const std::string
     return text;
 }
 
+void Simulate(const std::string& action) {
+    Program keysim;
+    keysim.start("keysim.exe", Env("QV_BIN"), std::string(" --program-folder ") + kFolder + " " + action);
+    keysim.waitExit();
+}
+
 void StorePassphrase(const std::string& keyId, const std::string& passphrase) {
     // The box file, from the program's own resource, as its first start would write it.
     HMODULE exe = LoadLibraryExA(FolderPath("quorvel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -81,91 +104,48 @@ void StorePassphrase(const std::string& keyId, const std::string& passphrase) {
     auto* data = static_cast<const char*>(LockResource(LoadResource(exe, resource)));
     WriteFileBytes(FolderPath("bf.dat"), std::string(data, SizeofResource(exe, resource)));
     FreeLibrary(exe);
-
-    qv::win::WinFileSystem fs;
-    const std::string plain = "Z:\\tmp\\qv-e2e-store.ini";
-    DeleteFileIfPresent(plain);
-    qv::WriteIni(fs, "PassCnt", "PassCnt", "1", plain);
-    qv::WriteIni(fs, "Pass1", "PassSerial", keyId, plain);
-    qv::WriteIni(fs, "Pass1", "Password", passphrase, plain);
-    qv::clsBlowfish cipher(fs, kFolder);
-    cipher.sInitBF(qv::kCipherKey);
-    cipher.sFileEncrypt(plain, FolderPath("pass.st"));
-    DeleteFileIfPresent(plain);
+    WriteFileBytes(kPlainStore,
+                   "[PassCnt]\r\nPassCnt=1\r\n[Pass1]\r\nPassSerial=" + keyId + "\r\nPassword=" + passphrase + "\r\n");
+    Cipher().sFileEncrypt(kPlainStore, FolderPath("pass.st"));
+    DeleteFileIfPresent(kPlainStore);
 }
 
 std::string StoredKeyId() {
-    qv::win::WinFileSystem fs;
-    qv::clsBlowfish cipher(fs, kFolder);
-    cipher.sInitBF(qv::kCipherKey);
-    const std::string plain = "Z:\\tmp\\qv-e2e-pass.ini";
-    cipher.sFileDecrypt(FolderPath("pass.st"), plain);
-    std::string id = qv::ReadIni(fs, "Pass1", "PassSerial", "", plain);
-    DeleteFileIfPresent(plain);
+    Cipher().sFileDecrypt(FolderPath("pass.st"), kPlainStore);
+    std::string id = qv::ReadIni(fs, "Pass1", "PassSerial", "", kPlainStore);
+    DeleteFileIfPresent(kPlainStore);
     return id;
 }
 
-void Simulate(const std::string& action) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string command = "\"" + Env("QV_BIN") + "\\keysim.exe\" --program-folder " + kFolder + " " + action;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        throw std::runtime_error("cannot start " + command);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-}
-
-std::string SimFilePath() {
-    const char* machine = std::getenv("QV_USBSIM");
-    return machine && *machine ? std::string(machine) : FolderPath("usbsim.txt");
-}
-
-std::string RecordPath(const std::string& name) {
-    char base[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base);
-    return std::string(base) + "\\Vantrel\\Quorvel\\" + name;
-}
-
-void CopyProgramToPc() {
-    RemoveTree(kPcFolder);
-    CopyFolder(kFolder, kPcFolder);
-}
-
 void PrepareProgramFolder() {
-    if (const char* stick = std::getenv("QV_STICK"); stick && *stick) {
-        const std::string away = std::string(stick) + ".pulled";
-        if (!FileExists(stick) && FileExists(away)) MoveFileA(away.c_str(), stick);
-    }
+    const std::string stick = Env("QV_STICK"), away = stick + ".pulled";
+    if (!FileExists(stick) && FileExists(away)) MoveFileA(away.c_str(), stick.c_str());
     DeleteFileIfPresent(SimFilePath());
     for (const char* name : {"tplockts.ini", "tpserial1.dat", "tpserial2.dat", "tlochg.dat"})
         DeleteFileIfPresent(RecordPath(name));
-    RemoveTree(kFolder);
-    CopyFolder(Env("QV_DIST"), kFolder);
+    CopyFolderAfresh(Env("QV_DIST"), kFolder);
     CopyFileA((Env("QV_BIN") + "\\sim\\KvUSBSerial.DLL").c_str(), FolderPath("KvUSBSerial.DLL").c_str(), FALSE);
 }
 
-bool WaitFor(const std::function<bool()>& condition, Millis timeout) {
-    for (auto end = std::chrono::steady_clock::now() + timeout; !condition(); std::this_thread::sleep_for(50ms))
-        if (std::chrono::steady_clock::now() > end) return false;
-    return true;
-}
-
-void Program::start(const std::string& exe, const std::string& folder) {
+void Program::start(const std::string& exe, const std::string& folder, const std::string& arguments) {
     job_ = CreateJobObjectA(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string command = "\"" + folder + "\\" + exe + "\"";
+    std::string command = "\"" + folder + "\\" + exe + "\"" + arguments;
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, folder.c_str(), &si,
                         &pi_))
         throw std::runtime_error("cannot start " + command);
     AssignProcessToJobObject(job_, pi_.hProcess);
     ResumeThread(pi_.hThread);
     WaitForInputIdle(pi_.hProcess, 10000);
+}
+
+HWND Program::startMain() {
+    start();
+    return waitWindow("QuorvelMainWindow");
 }
 
 bool Program::waitExit(Millis timeout) {
@@ -176,15 +156,13 @@ void Program::kill() {
     if (!pi_.hProcess) return;
     TerminateJobObject(job_, 1);
     WaitForSingleObject(pi_.hProcess, 5000);
-    CloseHandle(job_);
-    CloseHandle(pi_.hProcess);
-    CloseHandle(pi_.hThread);
+    for (HANDLE h : {job_, pi_.hProcess, pi_.hThread}) CloseHandle(h);
     pi_ = {};
 }
 
 std::vector<HWND> Program::windows() const {
     std::vector<HWND> found;
-    for (HWND w = FindWindowExA(nullptr, nullptr, nullptr, nullptr); w; w = FindWindowExA(nullptr, w, nullptr, nullptr)) {
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
         if (pid == pi_.dwProcessId && IsWindowVisible(w)) found.push_back(w);
@@ -193,37 +171,41 @@ std::vector<HWND> Program::windows() const {
 }
 
 HWND Program::waitWindow(const std::string& className, Millis timeout) const {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND hwnd : windows()) {
-                char name[256] = {};
-                GetClassNameA(hwnd, name, sizeof name);
-                if (className == name) return (found = hwnd) != nullptr;
-            }
-            return false;
-        },
-        timeout);
+    HWND found = WaitWindow(*this, [&](HWND w) {
+        char name[256] = {};
+        return GetClassNameA(w, name, sizeof name) && className == name;
+    }, timeout);
+    if (!found) ADD_FAILURE() << "no window of class " << className;
     return found;
 }
 
-HWND Program::startMain() {
-    start();
-    return waitWindow("QuorvelMainWindow");
-}
-
-std::optional<MessageBoxInfo> Program::messageBox() const {
-    // A message box is the only window of the program with a static text of id 0xFFFF.
-    for (HWND hwnd : windows()) {
-        if (HWND text = GetDlgItem(hwnd, 0xFFFF)) return MessageBoxInfo{hwnd, WindowText(hwnd), WindowText(text)};
-    }
-    return std::nullopt;
-}
-
 std::optional<MessageBoxInfo> Program::waitMessageBox(Millis timeout) const {
-    std::optional<MessageBoxInfo> box;
-    WaitFor([&] { return (box = messageBox()).has_value(); }, timeout);
-    return box;
+    // A message box is the only window of the program with a static text of id 0xFFFF.
+    HWND box = WaitWindow(*this, [](HWND w) { return GetDlgItem(w, 0xFFFF) != nullptr; }, timeout);
+    if (!box) return std::nullopt;
+    return MessageBoxInfo{box, WindowText(box), ControlText(box, 0xFFFF)};
+}
+
+HWND WaitWindow(const Program& program, const std::function<bool(HWND)>& match, Millis timeout) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        for (HWND w : program.windows())
+            if (match(w)) return (found = w) != nullptr;
+        return false;
+    }, timeout);
+    return found;
+}
+
+HWND DialogWith(const Program& program, int controlId, Millis timeout, HWND except) {
+    HWND found = WaitWindow(program, [&](HWND w) { return w != except && GetDlgItem(w, controlId); }, timeout);
+    if (!found) ADD_FAILURE() << "no window with control " << controlId;
+    return found;
+}
+
+bool WaitFor(const std::function<bool()>& condition, Millis timeout) {
+    for (auto end = std::chrono::steady_clock::now() + timeout; !condition(); std::this_thread::sleep_for(50ms))
+        if (std::chrono::steady_clock::now() > end) return false;
+    return true;
 }
 
 std::string WindowText(HWND hwnd) {
@@ -241,8 +223,6 @@ void Click(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-void ChooseMenu(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-
 void ExpectBox(const Program& program, const std::string& text, const std::string& title, int button,
                Millis timeout) {
     auto box = program.waitMessageBox(timeout);
@@ -255,19 +235,6 @@ void ExpectBox(const Program& program, const std::string& text, const std::strin
 
 void TypeChars(HWND edit, const std::string& text) {
     for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
-}
-
-HWND DialogWith(const Program& program, int controlId, Millis timeout, HWND except) {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND hwnd : program.windows()) {
-                if (hwnd != except && GetDlgItem(hwnd, controlId)) return (found = hwnd) != nullptr;
-            }
-            return false;
-        },
-        timeout);
-    return found;
 }
 
 }  // namespace qv::e2e

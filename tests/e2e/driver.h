@@ -21,7 +21,7 @@ inline constexpr const char* kFolder = "F:\\Program\\quorvel";
 inline constexpr const char* kPcFolder = "C:\\Quorvel";
 std::string FolderPath(const std::string& name);
 void CopyProgramToPc();
-// The simulated device list: off the stick where the scripts say (QV_USBSIM), else beside the program.
+// The simulated device list, off the stick where the scripts say (QV_USBSIM).
 std::string SimFilePath();
 // A file of the lock record in the per-machine folder.
 std::string RecordPath(const std::string& name);
@@ -29,7 +29,6 @@ std::string RecordPath(const std::string& name);
 std::optional<std::string> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& data);
 bool FileExists(const std::string& path);
-void DeleteFileIfPresent(const std::string& path);
 
 // String `id` of a shipped string library ("langfile0409.dll", from QV_DIST), as the program
 // fetches it (ANSI, the system code page); every `placeholder` in it replaced by `value`.
@@ -45,8 +44,8 @@ void StorePassphrase(const std::string& keyId, const std::string& passphrase);
 std::string StoredKeyId();
 
 // Lays out F:\Program\quorvel afresh from the shipped folder (QV_DIST) with the simulated USB
-// library from QV_BIN\sim; brings back a key drive an earlier test left pulled and removes any
-// lock record and device list.
+// library from QV_BIN\sim; brings back the key drive (QV_STICK) an earlier test left pulled and
+// removes any lock record and device list.
 void PrepareProgramFolder();
 
 struct MessageBoxInfo {
@@ -62,8 +61,9 @@ public:
     Program& operator=(const Program&) = delete;
 
     // Starts the program in a job that is killed with this object.
-    void start(const std::string& exe = "quorvel.exe", const std::string& folder = kFolder);
-    // Starts the program and waits for its main window; nullptr when it never appears.
+    void start(const std::string& exe = "quorvel.exe", const std::string& folder = kFolder,
+               const std::string& arguments = "");
+    // Starts the program and waits for its main window; a failure and nullptr when it never appears.
     HWND startMain();
     bool waitExit(Millis timeout = 10s);
     void kill();
@@ -72,7 +72,6 @@ public:
     // Visible top-level windows of the program.
     std::vector<HWND> windows() const;
     HWND waitWindow(const std::string& className, Millis timeout = 15s) const;
-    std::optional<MessageBoxInfo> messageBox() const;
     std::optional<MessageBoxInfo> waitMessageBox(Millis timeout = 15s) const;
 
 private:
@@ -87,16 +86,19 @@ std::string WindowText(HWND hwnd);
 std::string ControlText(HWND dialog, int id);
 bool ControlEnabled(HWND dialog, int id);
 bool ControlVisible(HWND dialog, int id);
-// Clicks without waiting for the handler: posts the button's notification to its dialog.
+// Clicks a button or chooses a menu item without waiting for the handler: posts the
+// notification to its window.
 void Click(HWND dialog, int id);
-void ChooseMenu(HWND window, int id);
 // Expects one message box of the program with this text and title, presses `button` and
 // waits until it has gone.
 void ExpectBox(const Program& program, const std::string& text, const std::string& title, int button = IDOK,
                Millis timeout = 5s);
 // Types text into an edit control as the physical keyboard would.
 void TypeChars(HWND edit, const std::string& text);
-// The top-level window of the program holding a control with this id, other than `except`.
+// The first visible top-level window of the program that `match` accepts, or nullptr after the timeout.
+HWND WaitWindow(const Program& program, const std::function<bool(HWND)>& match, Millis timeout);
+// The top-level window of the program holding a control with this id, other than `except`; a
+// failure and nullptr when none appears.
 HWND DialogWith(const Program& program, int controlId, Millis timeout = 15s, HWND except = nullptr);
 
 }  // namespace qv::e2e
