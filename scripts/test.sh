@@ -31,9 +31,6 @@ qv_wine_prefix "$prefix" "$stick"
 export QV_DIST=$(qv_winpath dist/win64/Program/quorvel)
 export QV_DIST_WIN32=$(qv_winpath dist/win32/Program/quorvel)
 export QV_BIN=$(qv_winpath "$bin")
-# Screenshots of the windows the end-to-end tests see, kept out of the source tree.
-mkdir -p build/e2e-screenshots
-export QV_SHOTS=$(qv_winpath build/e2e-screenshots)
 for exe in "$bin"/qv_win_*.exe; do
   [ -e "$exe" ] || continue
   run "$(basename "$exe")" qv_xrun "$exe"
