@@ -143,11 +143,6 @@ void Program::start(const std::string& exe, const std::string& folder, const std
     WaitForInputIdle(pi_.hProcess, 10000);
 }
 
-HWND Program::startMain() {
-    start();
-    return waitWindow("QuorvelMainWindow");
-}
-
 bool Program::waitExit(Millis timeout) {
     return !pi_.hProcess || WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }

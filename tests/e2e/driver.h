@@ -64,7 +64,10 @@ public:
     void start(const std::string& exe = "quorvel.exe", const std::string& folder = kFolder,
                const std::string& arguments = "");
     // Starts the program and waits for its main window; a failure and nullptr when it never appears.
-    HWND startMain();
+    HWND startMain() {
+        start();
+        return waitWindow("QuorvelMainWindow");
+    }
     bool waitExit(Millis timeout = 10s);
     void kill();
     DWORD processId() const { return pi_.dwProcessId; }

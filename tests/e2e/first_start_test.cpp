@@ -1,9 +1,11 @@
-// The first start in the language QV_LANGUAGE names (0409 unless the test script runs it under a
-// Chinese locale): one instance only, the recovery settings, the lock duration, choosing the key among three
-// devices, setting its passphrase and arming, with texts that fit their controls.
+// The first start in the language QV_LANGUAGE names (0409 unless the test script runs it under
+// a Chinese locale): one instance only, the recovery settings, the lock duration, choosing the
+// key among three devices, setting its passphrase and arming, with texts that fit their controls.
 #include <commctrl.h>
+
 #include <cstdlib>
 #include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "driver.h"
@@ -28,7 +30,8 @@ std::string Lic(unsigned id) { return LibraryString("lic" + kLanguage + ".dll", 
 std::string DurationText(int hours) { return L(560) + " " + std::to_string(hours) + " " + L(561) + "."; }
 bool Checked(HWND dialog, int id) { return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-// A real mouse click: the control itself reacts (an option button clears its group) before the dialog hears of it.
+// A real mouse click: the control itself reacts (an option button clears its group) before the
+// dialog hears of it.
 void MouseClick(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     PostMessageA(GetDlgItem(dialog, id), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
@@ -61,7 +64,10 @@ void ExpectFit(HWND dialog, std::initializer_list<int> ids, int points, int char
 bool Paste(HWND field, const std::wstring& text) {
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (!memory || !OpenClipboard(nullptr)) return false;
+    if (!memory || !OpenClipboard(nullptr)) {
+        if (memory) GlobalFree(memory);
+        return false;
+    }
     std::memcpy(GlobalLock(memory), text.c_str(), bytes);
     GlobalUnlock(memory);
     EmptyClipboard();
