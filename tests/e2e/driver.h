@@ -88,7 +88,6 @@ bool WaitFor(const std::function<bool()>& condition, Millis timeout = 15s);
 std::string WindowText(HWND hwnd);
 std::string ControlText(HWND dialog, int id);
 bool ControlEnabled(HWND dialog, int id);
-bool ControlVisible(HWND dialog, int id);
 // Clicks a button or chooses a menu item without waiting for the handler: posts the
 // notification to its window.
 void Click(HWND dialog, int id);
