@@ -99,10 +99,10 @@ TEST_F(Lock, PullLocksAnotherStickDoesNotTheKeyUnlocksAndAKilledLockComesBack) {
     Simulate("plug-other");
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(GetDlgItem(screen, IDC_Picture2)); }, 3s));
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(GetDlgItem(screen, IDC_Picture2)); }, 9s));
-    EXPECT_TRUE(IsWindow(screen));
 
     // The key: the lock screen goes, the lock-down with it, and the record; still armed.
     Simulate("plug-key");
+    EXPECT_TRUE(IsWindow(screen)) << "the system's broadcast was answered only once the screen had gone";
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(screen) && taskbar.visible() && RecordFiles() == 0; }));
     EXPECT_EQ(SendMessageA(main, DM_GETDEFID, 0, 0), MAKELRESULT(IDC_cmdLock, DC_HASDEFID)) << "notices took it";
 
