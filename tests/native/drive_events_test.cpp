@@ -73,6 +73,8 @@ TEST(DriveEvents, KeyBackUnlocksAndClosesOpenLockDialogs) {
 TEST(DriveEvents, OtherStickShowsTheWrongKeyNoticeOnlyWhileLocked) {
     LockedWorld w;
     HandleShellNotify(w.ctx, kDriveAdded);   // armed, not locked
+    w.lockScreen.loaded = true;   // still opening: nothing to show the notice on yet
+    HandleShellNotify(w.ctx, kDriveAdded);
     EXPECT_TRUE(w.lockScreen.calls.empty());
     w.locked();
     HandleShellNotify(w.ctx, kDriveAdded);
