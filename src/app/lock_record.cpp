@@ -138,12 +138,15 @@ void DelLockIni(Context& ctx) {
 LockRecord ReadLockRecord(Context& ctx) {
     LockRecord record;
     record.folder = LockRecordFolder(ctx);
-    if (!RecordComplete(ctx, record.folder)) record.folder = ctx.globals().programFolder;
+    record.complete = RecordComplete(ctx, record.folder);
+    if (!record.complete) {   // an older record, kept in the program folder
+        record.folder = ctx.globals().programFolder;
+        record.complete = RecordComplete(ctx, record.folder);
+    }
+    if (!record.complete) return record;
     const std::string ini = InFolder(record.folder, kRecordIni);
     const std::string serial1 = InFolder(record.folder, kRecordSerial1);
     const std::string serial2 = InFolder(record.folder, kRecordSerial2);
-    record.complete = RecordComplete(ctx, record.folder);
-    if (!record.complete) return record;
 
     const FileSystem& fs = ctx.services().fs;
     record.markerOk = DecodeDigitText(ReadIni(fs, kRecordSection, kRecordMarkerKey, "", ini)) == kRecordMarker;
