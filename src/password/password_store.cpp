@@ -153,6 +153,8 @@ bool DeletePassword(Context& ctx, const std::string& usbKeyId) {
             if (Trim(serial) != wanted) kept.emplace_back(serial, ReadIni(fs, Section(i), "Password", "", plain));
         }
         if (kept.size() == static_cast<std::size_t>(n)) return true;
+        // Entries a damaged count only claims (no key, no passphrase) are not rewritten one by one.
+        std::erase_if(kept, [](const auto& entry) { return entry.first.empty() && entry.second.empty(); });
         // The remaining entries, renumbered without gaps, into a fresh plain file.
         RemovePlainFile(ctx, plain);
         bool written = WriteIni(fs, "PassCnt", "PassCnt", std::to_string(kept.size()), plain);
