@@ -90,7 +90,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ctx.setLockScreen(&lockForm);
     NoSkin skin;
     Windows windows(ctx, skin);
+    FormHostOf().keepSpare(lockForm);
     if (RunMain(ctx, windows) == StartupResult::MainWindowShown) FormHostOf().runMessageLoop();
+    FormHostOf().discardSpare();
     CoUninitialize();
     return 0;
 }

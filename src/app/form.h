@@ -15,6 +15,9 @@ public:
 
     // Form_Load: runs once the window exists, before it is shown.
     virtual void load() {}
+    // Readies a window made ahead of its use while it is still hidden. load() follows when
+    // the form is shown and must come to the same window without it.
+    virtual void dress() {}
     // Form_Activate.
     virtual void activate() {}
     // Form_Unload: runs on every unload, whoever closes the window.

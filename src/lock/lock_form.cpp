@@ -117,16 +117,22 @@ void LockForm::open(std::function<void()> afterCovered) {
     ctx_.services().forms.showModeless(*this);
 }
 
-void LockForm::load() {
-    loaded_ = true;
-    opened_ = false;
-    shownAt_ = -1;
+void LockForm::dress() {
     applyLockCaptions();
-    ctx_.globals().lockScreenActive = -1;
     layoutScreen();
     // Both side panels start hidden, as the window was designed.
     showPanel("Picture2", false);
     showPanel("Picture3", false);
+}
+
+void LockForm::load() {
+    loaded_ = true;
+    opened_ = false;
+    shownAt_ = -1;
+    ctx_.globals().lockScreenActive = -1;
+    // Again on a window dressed ahead: the display may have changed since, and the view
+    // leaves alone what is already so.
+    dress();
     view().setTopMost();
     // Keys are swallowed from the moment the screen shows.
     InputLock* input = ctx_.inputLock();

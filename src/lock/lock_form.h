@@ -42,6 +42,8 @@ public:
 
     const char* name() const override { return "frmLock"; }
     void load() override;
+    // Captions, fonts and layout: what takes time and needs no lock yet.
+    void dress() override;
     void formUnload() override;
     // The lock screen cannot be closed from its window (Esc, Alt+F4, a close request).
     void closeRequested() override {}

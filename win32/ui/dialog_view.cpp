@@ -78,7 +78,8 @@ void DialogView::setCaption(const std::string& control, const std::string& text)
         DrawMenuBar(hwnd_);
         return;
     }
-    if (HWND h = item(control)) SetWindowTextA(h, text.c_str());
+    // A label set to what it already says is not redrawn.
+    if (HWND h = item(control); h && WindowText(h) != text) SetWindowTextA(h, text.c_str());
 }
 
 std::string DialogView::caption(const std::string& control) const {
@@ -129,6 +130,8 @@ bool DialogView::isVisible(const std::string& control) const {
 void DialogView::setFont(const std::string& control, int pointSize, int charset) {
     HWND h = item(control);
     if (!h) return;
+    const std::pair<int, int> wanted{pointSize, charset};
+    if (auto it = fontSet_.find(h); it != fontSet_.end() && it->second == wanted) return;
     LOGFONTA lf{};
     HFONT current = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
     if (!current) current = reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0));
@@ -141,6 +144,7 @@ void DialogView::setFont(const std::string& control, int pointSize, int charset)
     HFONT font = CreateFontIndirectA(&lf);
     if (!font) return;
     fonts_.push_back(font);
+    fontSet_[h] = wanted;
     SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
@@ -233,8 +237,14 @@ bool DialogView::timerEnabled(const std::string& timer) const {
 void DialogView::move(const std::string& control, int left, int top, int width, int height) {
     HWND h = item(control);
     if (!h) return;
-    SetWindowPos(h, nullptr, TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const int x = TwipsToPixels(left), y = TwipsToPixels(top);
+    const RECT wanted{x, y, x + TwipsToPixels(width), y + TwipsToPixels(height)};
+    // Left where it is when it is there already: each move costs a trip to the window server.
+    RECT now{};
+    GetWindowRect(h, &now);
+    if (h != hwnd_) MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&now), 2);
+    if (EqualRect(&now, &wanted)) return;
+    SetWindowPos(h, nullptr, x, y, TwipsToPixels(width), TwipsToPixels(height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 ScreenRect DialogView::virtualScreenTwips() const {
@@ -294,7 +304,17 @@ INT_PTR CALLBACK DialogView::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
     return view ? view->handle(message, wParam, lParam) : FALSE;
 }
 
+void DialogView::wake() {
+    dormant_ = false;
+    form_.load();
+}
+
 INT_PTR DialogView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (dormant_) {
+        if (message == WM_INITDIALOG) FormHostOf().prepare(*this);
+        else if (message == WM_NCDESTROY) FormHostOf().paint(*this, message, wParam, lParam);
+        return FALSE;   // no default focus either: the window is not to be activated yet
+    }
     switch (message) {
     case WM_INITDIALOG:
         FormHostOf().prepare(*this);

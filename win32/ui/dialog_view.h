@@ -20,6 +20,11 @@ public:
     HWND hwnd() const { return hwnd_; }
     Form& form() const { return form_; }
 
+    // A window made ahead of its use stays dormant, hidden and deaf to its form, until the
+    // form takes it: then the form loads as if the window had just been made.
+    void makeDormant() { dormant_ = true; }
+    void wake();
+
     void setCaption(const std::string& control, const std::string& text) override;
     std::string caption(const std::string& control) const override;
     void setEnabled(const std::string& control, bool enabled) override;
@@ -64,10 +69,12 @@ private:
     HWND hwnd_ = nullptr;
     bool closing_ = false;
     std::vector<HFONT> fonts_;
+    std::map<HWND, std::pair<int, int>> fontSet_;   // point size and charset last set
     std::map<std::string, std::unique_ptr<ListView>> listViews_;
     std::map<std::string, int> timerIds_;
     std::map<int, bool> timerState_;
     bool inTimer_ = false;
+    bool dormant_ = false;
 };
 
 // Pixels for a length in twips at the screen's dpi, and back.

@@ -62,6 +62,7 @@ void Win32FormHost::showModal(Form& form) {
 }
 
 void Win32FormHost::showModeless(Form& form) {
+    if (showSpare(form)) return;
     auto view = std::make_unique<DialogView>(form, false);
     DialogView* raw = view.get();
     views_.push_back(std::move(view));
@@ -70,6 +71,49 @@ void Win32FormHost::showModeless(Form& form) {
     HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(TemplateOf(form.name())), nullptr,
                                    DialogView::DialogProc, reinterpret_cast<LPARAM>(raw));
     if (hwnd && raw->isOpen()) ShowWindow(hwnd, SW_SHOW);
+}
+
+void Win32FormHost::keepSpare(Form& form) {
+    spareForm_ = &form;
+    scheduleSpare();
+}
+
+void Win32FormHost::discardSpare() {
+    spareForm_ = nullptr;
+    if (spare_ && IsWindow(spare_->hwnd())) DestroyWindow(spare_->hwnd());
+    spare_.reset();
+}
+
+// A thread timer of no delay: the spare is made once the work at hand is done.
+void Win32FormHost::scheduleSpare() { SetTimer(nullptr, 0, 0, MakeSpare); }
+
+void CALLBACK Win32FormHost::MakeSpare(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    Win32FormHost& host = FormHostOf();
+    Form* form = host.spareForm_;
+    if (!form || form->attached() || (host.spare_ && IsWindow(host.spare_->hwnd()))) return;
+    auto view = std::make_unique<DialogView>(*form, false);
+    view->makeDormant();
+    if (CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(TemplateOf(form->name())), nullptr,
+                           DialogView::DialogProc, reinterpret_cast<LPARAM>(view.get()))) {
+        form->attach(view.get());
+        form->dress();
+        form->attach(nullptr);
+        host.spare_ = std::move(view);
+    }
+}
+
+bool Win32FormHost::showSpare(Form& form) {
+    if (!spare_ || &spare_->form() != &form) return false;
+    std::unique_ptr<DialogView> view = std::move(spare_);
+    if (!IsWindow(view->hwnd())) return false;
+    DialogView* raw = view.get();
+    views_.push_back(std::move(view));
+    form.attach(raw);
+    modeless_.push_back(raw);
+    raw->wake();
+    if (raw->isOpen()) ShowWindow(raw->hwnd(), SW_SHOW);
+    return true;
 }
 
 void Win32FormHost::prepare(DialogView& view) {
@@ -119,6 +163,7 @@ void Win32FormHost::released(DialogView& view) {
     auto it = std::find(modeless_.begin(), modeless_.end(), &view);
     if (it == modeless_.end()) return;
     modeless_.erase(it);
+    if (&view.form() == spareForm_) scheduleSpare();
     if (modeless_.empty() && loopRunning_) PostQuitMessage(0);
 }
 

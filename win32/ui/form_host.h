@@ -16,6 +16,12 @@ public:
     void showModal(Form& form) override;
     void showModeless(Form& form) override;
 
+    // Keeps a hidden window of `form` made ahead, so that showing the form needs no window
+    // to be made (the lock screen must cover the desktop at once). Made when the message loop
+    // next runs, and again each time the form's window has gone.
+    void keepSpare(Form& form);
+    void discardSpare();
+
     // Runs until no modeless window is left.
     void runMessageLoop();
     // Lets pending messages run (the program's DoEvents).
@@ -30,11 +36,17 @@ public:
 
 private:
     bool dispatchToDialog(MSG& msg);
+    void scheduleSpare();
+    static void CALLBACK MakeSpare(HWND, UINT, UINT_PTR timer, DWORD);
+    // The spare, woken and shown; false when there is none for `form`.
+    bool showSpare(Form& form);
 
     std::vector<DialogView*> modeless_;
     std::vector<std::unique_ptr<DialogView>> views_;
     bool loopRunning_ = false;
     HFONT linkFont_ = nullptr;
+    Form* spareForm_ = nullptr;
+    std::unique_ptr<DialogView> spare_;
 };
 
 Win32FormHost& FormHostOf();
