@@ -12,19 +12,20 @@
 
 namespace {
 
-using LockFn = LONG(__stdcall*)(LONG);
-enum Operation { kSpecialKey, kSpecialKey98, kTaskManager, kTaskbar };
 constexpr LONG kOff = 0, kOn = -1;
 const char* const kSystem = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+const char* const kLockDown[] = {"LockW2kSpecialKey", "LockW2kTaskManager", "LockWAllTaskbar"};
 
 struct Place {
     HKEY root;
     const char *key, *name;
 };
-const Place kTaskMgr{HKEY_CURRENT_USER, kSystem, "DisableTaskMgr"},
-    kNoLogoff{HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", "NoLogoff"},
+// The policies the lock switches off, the one it leaves alone, and its note of the windows it hid.
+const Place kSwitched[] = {{HKEY_CURRENT_USER, kSystem, "DisableTaskMgr"},
+                           {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                            "NoLogoff"},
+                           {HKEY_LOCAL_MACHINE, kSystem, "HideFastUserSwitching"}},
     kLockWorkstation{HKEY_CURRENT_USER, kSystem, "DisableLockWorkstation"},
-    kFastUserSwitching{HKEY_LOCAL_MACHINE, kSystem, "HideFastUserSwitching"},
     kHiddenNote{HKEY_CURRENT_USER, "Software\\Vantrel\\Quorvel\\LockDownSaved", "HiddenWindows"};
 
 // A registry value as "<type>:<bytes>", or "absent".
@@ -42,16 +43,18 @@ void Put(const Place& p, const std::string& value) {
 }
 std::string Dword(char v) { return "4:" + std::string{v, 0, 0, 0}; }
 
-// Loads the library afresh, as each start of the program does; false when an operation is missing.
-bool Load(HMODULE& library, LockFn (&operations)[4]) {
-    if (library) FreeLibrary(library);   // a crash: nothing is switched on again
-    library = LoadLibraryA("QuorvelDll.dll");
-    int found = 0;
-    for (const char* name : {"LockW2kSpecialKey", "LockW98SpecialKey", "LockW2kTaskManager", "LockWAllTaskbar"}) {
-        operations[found] = reinterpret_cast<LockFn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-        found += operations[found] != nullptr;
-    }
-    return found == 4;
+// The library as the program loads it; Restart() loads it afresh after a crash, which switched nothing on again.
+HMODULE g_library = LoadLibraryA("QuorvelDll.dll");
+void Restart() {
+    FreeLibrary(g_library);
+    g_library = LoadLibraryA("QuorvelDll.dll");
+}
+// Calls an operation by its undecorated name; 1 when it did everything asked for.
+LONG Call(const char* operation, LONG flag) {
+    using LockFn = LONG(__stdcall*)(LONG);
+    const auto fn = reinterpret_cast<LockFn>(reinterpret_cast<void*>(GetProcAddress(g_library, operation)));
+    EXPECT_NE(fn, nullptr) << operation;
+    return fn ? fn(flag) : 0;
 }
 
 HWND Window(const char* className, DWORD style, const char* title = "", HWND parent = nullptr) {
@@ -65,10 +68,9 @@ HWND Window(const char* className, DWORD style, const char* title = "", HWND par
 // The lock screen's lock-down, with the policies as they were before it in every form: taken
 // back by the unlock, or by the next start's repair after a crash.
 TEST(QuorvelDll, LockDownIsUndoneByTheUnlockAndAfterACrashAndNothingElseIsTouched) {
-    HMODULE library = nullptr;
-    LockFn op[4];
-    ASSERT_TRUE(Load(library, op));
-    const std::string before[] = {Get(kTaskMgr), Get(kNoLogoff), Get(kLockWorkstation), Get(kFastUserSwitching)};
+    std::vector<std::string> before;
+    for (const Place& p : kSwitched) before.push_back(Get(p));
+    const std::string lockWorkstation = Get(kLockWorkstation);
     HWND primary = Window("Shell_TrayWnd", WS_POPUP | WS_VISIBLE);
     std::vector<HWND> shown{primary, Window("Shell_SecondaryTrayWnd", WS_POPUP | WS_VISIBLE),
                             Window("Button", WS_POPUP | WS_VISIBLE, "Start"),
@@ -78,31 +80,26 @@ TEST(QuorvelDll, LockDownIsUndoneByTheUnlockAndAfterACrashAndNothingElseIsTouche
     auto expectLocked = [&](bool locked, const std::string& original) {
         for (HWND w : shown) EXPECT_EQ(IsWindowVisible(w) == FALSE, locked);
         for (HWND w : hiddenBefore) EXPECT_FALSE(IsWindowVisible(w));
-        EXPECT_EQ(Get(kTaskMgr), locked ? Dword(1) : original);
-        EXPECT_EQ(Get(kNoLogoff), locked ? Dword(1) : original);
-        EXPECT_EQ(Get(kFastUserSwitching), locked ? Dword(1) : before[3]);
-        EXPECT_EQ(Get(kLockWorkstation), before[2]) << "locking the workstation stays possible";
+        for (const Place& p : kSwitched) EXPECT_EQ(Get(p), locked ? Dword(1) : original) << p.name;
+        EXPECT_EQ(Get(kLockWorkstation), lockWorkstation) << "locking the workstation stays possible";
     };
     for (const std::string& original : {std::string("absent"), Dword(1), Dword(0)}) {
         SCOPED_TRACE(original);
-        Put(kTaskMgr, original);
-        Put(kNoLogoff, original);
+        for (const Place& p : kSwitched) Put(p, original);
         // Repeated calls, as the polling timer makes them, change nothing.
         for (LONG flag : {kOff, kOff, kOn, kOn, kOff}) {
-            for (Operation o : {kSpecialKey, kTaskManager, kTaskbar}) EXPECT_EQ(op[o](flag), 1);
+            for (const char* operation : kLockDown) EXPECT_EQ(Call(operation, flag), 1);
             expectLocked(flag == kOff, original);
             // A task bar the shell makes again meanwhile is caught by the next call.
             if (shown.size() == 4) shown.push_back(Window("Shell_TrayWnd", WS_POPUP | WS_VISIBLE));
         }
-        ASSERT_TRUE(Load(library, op));   // after a crash
+        Restart();
         expectLocked(true, original);
-        op[kTaskManager](kOn);   // the main window's start-up call repairs
+        Call("LockW2kTaskManager", kOn);   // the main window's start-up call repairs
         expectLocked(false, original);
         EXPECT_EQ(Get(kHiddenNote), "absent");
     }
-    Put(kTaskMgr, before[0]);
-    Put(kNoLogoff, before[1]);
-    FreeLibrary(library);
+    for (std::size_t i = 0; i < before.size(); ++i) Put(kSwitched[i], before[i]);
 }
 
 // Keys that reach this thread's windows, as WM_KEYDOWN / WM_SYSKEYDOWN codes.
@@ -127,19 +124,16 @@ DWORD WINAPI TypeBlocked(void*) {
 }
 
 TEST(QuorvelDll, KeyHooksSwallowTheirKeysEvenWhileTheProgramIsBusyAndShiftIsLetGo) {
-    HMODULE library = nullptr;
-    LockFn op[4];
-    ASSERT_TRUE(Load(library, op));
     HWND target = CreateWindowExA(0, "STATIC", "keys", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, nullptr, nullptr,
                                   nullptr, nullptr);
     SetForegroundWindow(target);
     SetFocus(target);
     ASSERT_TRUE(TypeAndWait('A')) << "injected keys never reach a window: the hooks go unchecked";
     // The library's hook takes the Windows key only, and is one however often it is asked for.
-    for (LockFn lock : {op[kSpecialKey], op[kSpecialKey98]}) {
+    for (const char* operation : {"LockW2kSpecialKey", "LockW98SpecialKey"}) {
         for (LONG flag : {kOff, kOff, kOn, kOn}) {
             g_received.clear();
-            EXPECT_EQ(lock(flag), 1);
+            EXPECT_EQ(Call(operation, flag), 1);
             Type(VK_LWIN);
             EXPECT_TRUE(TypeAndWait('B'));
             EXPECT_EQ(Arrived(VK_LWIN), flag == kOn);
@@ -165,7 +159,6 @@ TEST(QuorvelDll, KeyHooksSwallowTheirKeysEvenWhileTheProgramIsBusyAndShiftIsLetG
     input.releaseShiftKey();
     EXPECT_FALSE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
     DestroyWindow(target);
-    FreeLibrary(library);
 }
 
 }  // namespace
