@@ -22,14 +22,6 @@ class StringsError(Exception):
     pass
 
 
-def unescape(text, where):
-    def replace(m):
-        if m.group(1) not in ESCAPES:
-            raise StringsError(f"{where}: bad escape or control character {m.group(0)!r} (use \\n, \\t or \\\\)")
-        return ESCAPES[m.group(1)]
-    return re.sub(r"\\(.?)|[\x00-\x1f\x7f]", replace, text)
-
-
 def parse_strings_file(path):
     """Returns [(id, text, line number)] in file order; raises StringsError on bad syntax."""
     try:
@@ -38,12 +30,14 @@ def parse_strings_file(path):
         raise StringsError(f"{path}: not UTF-8 ({e})")
     entries = []
     for number, line in enumerate(raw.split("\n"), 1):
-        line, where = line.removesuffix("\r"), f"{path}:{number}"
-        if line.strip() and not line.startswith("#"):
-            m = re.fullmatch(r"([0-9]{1,5})\t(.*)", line)
-            if not m or int(m.group(1)) > 0xFFFF:
-                raise StringsError(f"{where}: expected <id><TAB><text> with an id from 0 to 65535")
-            entries.append((int(m.group(1)), unescape(m.group(2), where), number))
+        line = line.removesuffix("\r")
+        m = re.fullmatch(r"([0-9]{1,5})\t((?:[^\\\x00-\x1f\x7f]|\\[nt\\])*)", line)
+        if not line.strip() or line.startswith("#"):
+            continue
+        if not m or int(m.group(1)) > 0xFFFF:
+            raise StringsError(f"{path}:{number}: expected <id><TAB><text>, an id from 0 to 65535, no control "
+                               "character and no escape but \\n, \\t or \\\\")
+        entries.append((int(m.group(1)), re.sub(r"\\(.)", lambda e: ESCAPES[e.group(1)], m.group(2)), number))
     return entries
 
 
@@ -51,13 +45,12 @@ def parse_ids(path):
     """Returns {library: {id: set of allowed placeholders}}."""
     ids = {"lang": {}, "lic": {}}
     for number, line in enumerate(pathlib.Path(path).read_text(encoding="utf-8").splitlines(), 1):
-        words = line.split("#", 1)[0].split()
-        if not words:
-            continue
-        known = len(words) > 1 and words[0] in ids and words[1].isdigit() and int(words[1]) not in ids[words[0]]
-        if not known or not set(words[2:]) <= {"%username", "%s"}:
+        line = line.split("#", 1)[0]
+        m = re.fullmatch(r"\s*(lang|lic)\s+([0-9]+)((?:\s+%username|\s+%s)*)\s*", line)
+        if line.strip() and (not m or int(m.group(2)) in ids[m.group(1)]):
             raise StringsError(f"{path}:{number}: expected 'lang <id>' or 'lic <id>', once, and known placeholders")
-        ids[words[0]][int(words[1])] = set(words[2:])
+        if m:
+            ids[m.group(1)][int(m.group(2))] = set(m.group(3).split())
     return ids
 
 
@@ -89,6 +82,7 @@ def check_file(path, ids):
             problems.append(f"{where}: {size} bytes in {code_page}, at most {MAX_BYTES} are fetched")
     missing = sorted(set(wanted) - {string_id for string_id, _, _ in entries})
     return problems + [f"{path}: {library} {string_id} is missing" for string_id in missing]
+
 
 def main(argv=None):
     root = pathlib.Path(__file__).resolve().parent.parent

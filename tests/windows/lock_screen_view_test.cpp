@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "fakes.h"
 #include "lock/lock_form.h"
@@ -51,18 +52,11 @@ TEST(LockScreenView, TimedLockStaysOnTopInTheWorkAreaAndGivesBackTheLockDownWhen
                          win::FormHostOf(), w.stringLoader, w.programStrings, w.lockDown, w.usbSerial,
                          w.secureDelete, w.http}};
     LockForm form{ctx, [](Context&) { return 24; }};   // hours: the timer panel shows
-    ctx.globals().programFolder = test::FakeWorld::kFolder;
     ctx.globals().languageId = "0409";
     ctx.globals().charsetSetting = "0";
     ctx.setInputLock(&w.input);
-    ctx.setSystemPower(&w.power);
     ctx.setMainWindow(&w.mainWindow);
     ctx.setLockScreen(&form);
-    auto calls = [&] {
-        std::string all;
-        for (const std::string& call : w.lockDown.calls) all += call + "|";
-        return all;
-    };
 
     HWND before = TopmostWindow();
     form.open();
@@ -98,20 +92,22 @@ TEST(LockScreenView, TimedLockStaysOnTopInTheWorkAreaAndGivesBackTheLockDownWhen
 
     // An end of the session that is cancelled, then one that goes through: the lock itself stays
     // for the next start.
-    const std::string on = "LockWAllTaskbar -1|LockW2kSpecialKey -1|LockW2kTaskManager -1|";
+    using Log = std::vector<std::string>;
+    const Log on{"LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1"};
     w.lockDown.calls.clear();
     EXPECT_TRUE(SendMessageA(screen, WM_QUERYENDSESSION, 0, 0));
     SendMessageA(screen, WM_ENDSESSION, FALSE, 0);
     SendMessageA(screen, WM_QUERYENDSESSION, 0, 0);
     SendMessageA(screen, WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(calls(), on + "LockW2kSpecialKey 0|LockW2kTaskManager 0|LockWAllTaskbar 0|" + on);
+    EXPECT_EQ(w.lockDown.calls, (Log{on[0], on[1], on[2], "LockW2kSpecialKey 0", "LockW2kTaskManager 0",
+                                     "LockWAllTaskbar 0", on[0], on[1], on[2]}));
     EXPECT_TRUE(IsWindow(screen) && form.isLoaded());
 
     w.lockDown.calls.clear();
     static_cast<LockScreenControl&>(form).unload();
     PumpUntil([] { return false; }, 50);
     EXPECT_FALSE(IsWindow(screen) || form.isLoaded());
-    EXPECT_EQ(calls(), on + "unhook 77|releaseShift|");
+    EXPECT_EQ(w.lockDown.calls, (Log{on[0], on[1], on[2], "unhook 77", "releaseShift"}));
 }
 
 }  // namespace
