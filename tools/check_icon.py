@@ -13,23 +13,18 @@ ICON = Path(__file__).resolve().parent.parent / "win32" / "resources" / "app.ico
 
 def problems(data):
     _, kind, count = struct.unpack_from("<HHH", data, 0)
-    if kind != 1 or count == 0:
-        return ["not an icon file, or no images"]
-    found = []
-    for i in range(count):
+    found = [] if kind == 1 and count else ["not an icon file, or no images"]
+    for i in range(count if kind == 1 else 0):
         width, height, _, _, _, _, _, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
         width, height = width or 256, height or 256
         header_size, _, _, _, bits = struct.unpack_from("<IiiHH", data, offset)
-        if bits != 32:
-            found.append(f"{width}x{height}: {bits}-bit image, expected 32-bit")
-            continue
-        # Opaque pixels of each stored row; stored row 0 is the bottom row on screen.
+        # Opaque pixels of the stored rows, bottom row on screen first.
         start, stride = offset + header_size, width * 4
         opaque = [sum(alpha >= 128 for alpha in data[start + row * stride:start + (row + 1) * stride][3::4])
                   for row in range(height)]
         lower, upper = sum(opaque[:height // 2]), sum(opaque[height // 2:])
-        if upper >= lower:
-            found.append(f"{width}x{height}: padlock upside down ({upper} opaque pixels above, {lower} below)")
+        if bits != 32 or upper >= lower:
+            found.append(f"{width}x{height}, {bits} bits (32 wanted): {upper} opaque pixels above, {lower} below")
     return found
 
 

@@ -1,11 +1,9 @@
 #!/usr/bin/env python3
 """Checks the language strings files (lang/strings/<langfile|lic>_<lcid>.txt) against lang/ids.txt.
 
-One string a line as "<id><TAB><text>", "#" lines and empty ones ignored; "\\n", "\\t" and "\\\\" in
-the text stand for a line break (CR LF), a tab and a backslash. Each file must hold the ids ids.txt
-lists for its library, once each and in order, no empty text, only the placeholders the caller fills
-in, and texts encodable in the language's ANSI code page and at most 382 bytes long there (the
-program fetches 383 characters, the NUL included). Exits 1 on any problem.
+Each holds "<id><TAB><text>" lines ("\\n", "\\t", "\\\\" stand for CR LF, tab, backslash): the ids of its
+library once each and in order, only the placeholders their callers fill in, no empty text, each
+text at most 382 bytes in the language's ANSI code page (the program fetches 383 with the NUL).
 """
 
 import argparse
@@ -14,26 +12,14 @@ import re
 import sys
 
 MAX_BYTES = 382
-PLACEHOLDERS = ("%username", "%s")
 CODE_PAGES = {"0409": "cp1252", "0804": "gbk", "0404": "cp950"}   # the shipped languages
 LIBRARIES = {"langfile": "lang", "lic": "lic"}
-FILE_NAME = re.compile(r"^(langfile|lic)_([0-9A-Fa-f]{4})\.txt$")
-ESCAPE = re.compile(r"\\(.?)|([\x00-\x1f\x7f])")
 ESCAPES = {"n": "\r\n", "t": "\t", "\\": "\\"}
+PLACEHOLDER = re.compile("%username|%s", re.IGNORECASE)
 
 
 class StringsError(Exception):
     pass
-
-
-def unescape(text, where):
-    def replace(m):
-        if m.group(2) is not None:
-            raise StringsError(f"{where}: control character U+{ord(m.group(2)):04X} in the text")
-        if m.group(1) not in ESCAPES:
-            raise StringsError(f"{where}: bad escape at column {m.start() + 1} (use \\n, \\t or \\\\)")
-        return ESCAPES[m.group(1)]
-    return ESCAPE.sub(replace, text)
 
 
 def parse_strings_file(path):
@@ -44,13 +30,14 @@ def parse_strings_file(path):
         raise StringsError(f"{path}: not UTF-8 ({e})")
     entries = []
     for number, line in enumerate(raw.split("\n"), 1):
-        line, where = line.rstrip("\r"), f"{path}:{number}"
+        line = line.removesuffix("\r")
+        m = re.fullmatch(r"([0-9]{1,5})\t((?:[^\\\x00-\x1f\x7f]|\\[nt\\])*)", line)
         if not line.strip() or line.startswith("#"):
             continue
-        id_text, tab, text = line.partition("\t")
-        if not tab or not id_text.isascii() or not id_text.isdigit() or int(id_text) > 0xFFFF:
-            raise StringsError(f"{where}: expected <id><TAB><text> with an id from 0 to 65535")
-        entries.append((int(id_text), unescape(text, where), number))
+        if not m or int(m.group(1)) > 0xFFFF:
+            raise StringsError(f"{path}:{number}: expected <id><TAB><text>, an id from 0 to 65535, no control "
+                               "character and no escape but \\n, \\t or \\\\")
+        entries.append((int(m.group(1)), re.sub(r"\\(.)", lambda e: ESCAPES[e.group(1)], m.group(2)), number))
     return entries
 
 
@@ -58,44 +45,34 @@ def parse_ids(path):
     """Returns {library: {id: set of allowed placeholders}}."""
     ids = {"lang": {}, "lic": {}}
     for number, line in enumerate(pathlib.Path(path).read_text(encoding="utf-8").splitlines(), 1):
-        words = line.split("#", 1)[0].split()
-        if not words:
-            continue
-        if len(words) < 2 or words[0] not in ids or not words[1].isdigit():
-            raise StringsError(f"{path}:{number}: expected 'lang <id>' or 'lic <id>'")
-        library, string_id = words[0], int(words[1])
-        if string_id in ids[library] or not set(words[2:]) <= set(PLACEHOLDERS):
-            raise StringsError(f"{path}:{number}: {library} {string_id} listed twice or with an unknown placeholder")
-        ids[library][string_id] = set(words[2:])
+        line = line.split("#", 1)[0]
+        m = re.fullmatch(r"\s*(lang|lic)\s+([0-9]+)((?:\s+%username|\s+%s)*)\s*", line)
+        if line.strip() and (not m or int(m.group(2)) in ids[m.group(1)]):
+            raise StringsError(f"{path}:{number}: expected 'lang <id>' or 'lic <id>', once, and known placeholders")
+        if m:
+            ids[m.group(1)][int(m.group(2))] = set(m.group(3).split())
     return ids
 
 
 def check_file(path, ids):
     """Returns a list of problems (empty when the file is sound)."""
-    m = FILE_NAME.match(pathlib.Path(path).name)
+    m = re.fullmatch(r"(langfile|lic)_([0-9A-Fa-f]{4})\.txt", pathlib.Path(path).name)
     if not m or m.group(2).upper() not in CODE_PAGES:
         return [f"{path}: name must be langfile_<lcid>.txt or lic_<lcid>.txt of a shipped language"]
     library, code_page = LIBRARIES[m.group(1)], CODE_PAGES[m.group(2).upper()]
-    wanted, seen, problems = ids[library], {}, []
-    for string_id, text, number in parse_strings_file(path):
+    wanted, last, problems = ids[library], -1, []
+    entries = parse_strings_file(path)
+    for string_id, text, number in entries:
         where = f"{path}:{number}: {library} {string_id}"
-        if string_id in seen:
-            problems.append(f"{where}: duplicate (first on line {seen[string_id]})")
-            continue
-        if seen and string_id < max(seen):
-            problems.append(f"{where}: out of order (after {max(seen)})")
-        seen[string_id] = number
+        if string_id <= last:
+            problems.append(f"{where}: repeated or out of order (after {last})")
+        last = max(last, string_id)
         if string_id not in wanted:
             problems.append(f"{where}: not used by the program (missing from ids.txt?)")
             continue
-        if not text:
-            problems.append(f"{where}: empty text")
-        lowered = text.lower()
-        stray = {"%username"} if "%username" in lowered else set()
-        if "%s" in lowered.replace("%username", ""):
-            stray.add("%s")
-        if stray - wanted[string_id]:
-            problems.append(f"{where}: placeholder {min(stray - wanted[string_id])} is not filled in for this id")
+        stray = {p.lower() for p in PLACEHOLDER.findall(text)} - wanted[string_id]
+        if not text or stray:
+            problems.append(f"{where}: empty text, or placeholders {sorted(stray)} not filled in for this id")
         try:
             size = len(text.encode(code_page))
         except UnicodeEncodeError as e:
@@ -103,8 +80,8 @@ def check_file(path, ids):
             continue
         if size > MAX_BYTES:
             problems.append(f"{where}: {size} bytes in {code_page}, at most {MAX_BYTES} are fetched")
-    problems += [f"{path}: {library} {string_id} is missing" for string_id in sorted(set(wanted) - set(seen))]
-    return problems
+    missing = sorted(set(wanted) - {string_id for string_id, _, _ in entries})
+    return problems + [f"{path}: {library} {string_id} is missing" for string_id in missing]
 
 
 def main(argv=None):
@@ -114,22 +91,16 @@ def main(argv=None):
     parser.add_argument("--stamp", help="file touched when every check passed")
     parser.add_argument("files", nargs="*")
     args = parser.parse_args(argv)
-    files = args.files or [str(root / "lang" / "strings" / f"{prefix}_{lcid}.txt")
-                           for lcid in CODE_PAGES for prefix in LIBRARIES]
-    problems = []
+    files = args.files or [str(root / "lang" / "strings" / f"{library}_{lcid}.txt")
+                           for lcid in CODE_PAGES for library in LIBRARIES]
     try:
         ids = parse_ids(args.ids)
+        problems = [problem for path in files for problem in check_file(path, ids)]
     except (StringsError, OSError) as e:
-        ids, problems = {}, [str(e)]
-    for path in files if ids else []:
-        try:
-            problems += check_file(path, ids)
-        except (StringsError, OSError) as e:
-            problems.append(str(e))
+        problems = [str(e)]
     for problem in problems:
         print(f"check_strings: {problem}", file=sys.stderr)
     if problems:
-        print(f"check_strings: {len(problems)} problem(s) in the language strings", file=sys.stderr)
         return 1
     if args.stamp:
         pathlib.Path(args.stamp).write_text("ok\n")

@@ -1,18 +1,18 @@
 // The lock screen on the real Win32 views: it stays above every window, cannot be closed from
-// its window, gives back what it switched off when the session ends or it goes, survives the
-// key's return while it loads, and keeps its panels on small and scaled screens.
+// its window, keeps its panels in the work area on small and scaled screens (scripts/screens.sh
+// runs it at 1024 x 768 and at 1280 x 800 with 144 dpi and photographs it), and gives back what
+// it switched off when the session ends or it goes.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "fakes.h"
 #include "lock/lock_form.h"
-#include "lock_fakes.h"
 #include "resources/resource_ids.h"
 #include "services/win_services.h"
 #include "ui/dialog_view.h"
@@ -21,7 +21,6 @@
 namespace {
 
 using namespace qv;
-using namespace qv::test;
 
 // Lets messages run until `done` holds or `ms` have passed; the final state of `done`.
 bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000) {
@@ -32,7 +31,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000) {
     }
     return done();
 }
-void Pump(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
 bool Above(HWND upper, HWND lower) {
     for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
@@ -45,58 +43,26 @@ HWND TopmostWindow() {
                            nullptr, nullptr);
 }
 
-// The key comes back while the screen loads: the launcher's close lets messages run, and one
-// of them unloads the screen.
-LockScreenControl* g_returningKeyUnloads = nullptr;
-LRESULT CALLBACK LauncherClosing(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    if (message != WM_CLOSE || !g_returningKeyUnloads) return DefSubclassProc(hwnd, message, wParam, lParam);
-    g_returningKeyUnloads->unload();
-    return 0;
-}
-
-class LockScreenView : public ::testing::Test {
-protected:
-    FakeWorld w;
+TEST(LockScreenView, TimedLockStaysOnTopInTheWorkAreaAndGivesBackTheLockDownWhenTheSessionEndsOrItGoes) {
+    SetProcessDPIAware();   // as the program's manifest declares
+    test::FakeWorld w;
     win::WinClock clock;
     win::WinDesktop desktop;
     Context ctx{Services{w.fs, w.messages, desktop, w.shell, w.registry, w.drives, clock, w.system,
                          win::FormHostOf(), w.stringLoader, w.programStrings, w.lockDown, w.usbSerial,
                          w.secureDelete, w.http}};
-    int hours = 0;
-    LockForm form{ctx, [this](Context&) { return hours; }};
+    LockForm form{ctx, [](Context&) { return 24; }};   // hours: the timer panel shows
+    ctx.globals().languageId = "0409";
+    ctx.globals().charsetSetting = "0";
+    ctx.setInputLock(&w.input);
+    ctx.setMainWindow(&w.mainWindow);
+    ctx.setLockScreen(&form);
 
-    void SetUp() override {
-        SetProcessDPIAware();   // as the program's manifest declares
-        ctx.globals().programFolder = FakeWorld::kFolder;
-        ctx.globals().languageId = "0409";
-        ctx.globals().charsetSetting = "0";
-        ctx.globals().osCode = -1;
-        ctx.setInputLock(&w.input);
-        ctx.setSystemPower(&w.power);
-        ctx.setMainWindow(&w.mainWindow);
-        ctx.setLockScreen(&form);
-    }
-    void TearDown() override { unload(); }
-    void unload() {
-        static_cast<LockScreenControl&>(form).unload();
-        Pump(50);
-    }
-    std::string Calls() const {
-        std::string all;
-        for (const std::string& call : w.lockDown.calls) all += call + "|";
-        return all;
-    }
-    HWND openScreen() {
-        form.open();
-        Pump(400);
-        return form.attached() ? static_cast<win::DialogView&>(form.view()).hwnd() : nullptr;
-    }
-};
-
-TEST_F(LockScreenView, StaysOnTopAndGivesBackTheLockDownWhenTheSessionEndsOrItGoes) {
     HWND before = TopmostWindow();
-    HWND screen = openScreen();
-    ASSERT_TRUE(screen);
+    form.open();
+    PumpUntil([] { return false; }, 400);
+    ASSERT_TRUE(form.attached());
+    HWND screen = static_cast<win::DialogView&>(form.view()).hwnd();
     EXPECT_FALSE(GetWindowLongA(before, GWL_EXSTYLE) & WS_EX_TOPMOST) << "it would rise above the lock when clicked";
     HWND rival = TopmostWindow();
     EXPECT_TRUE(PumpUntil([&] { return Above(screen, rival); }));
@@ -105,61 +71,43 @@ TEST_F(LockScreenView, StaysOnTopAndGivesBackTheLockDownWhenTheSessionEndsOrItGo
     SendMessageA(screen, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(IsWindow(screen) && form.isLoaded());
 
-    // An end of the session that is cancelled, then one that goes through: the lock itself stays
-    // for the next start.
-    const std::string on = "LockWAllTaskbar -1|LockW2kSpecialKey -1|LockW2kTaskManager -1|";
-    w.lockDown.calls.clear();
-    EXPECT_TRUE(SendMessageA(screen, WM_QUERYENDSESSION, 0, 0));
-    SendMessageA(screen, WM_ENDSESSION, FALSE, 0);
-    SendMessageA(screen, WM_QUERYENDSESSION, 0, 0);
-    SendMessageA(screen, WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(Calls(), on + "LockW2kSpecialKey 0|LockW2kTaskManager 0|LockWAllTaskbar 0|" + on);
-    EXPECT_TRUE(IsWindow(screen) && form.isLoaded());
-
-    w.lockDown.calls.clear();
-    unload();
-    EXPECT_FALSE(IsWindow(screen) || form.isLoaded());
-    EXPECT_EQ(Calls(), on + "unhook 77|releaseShift|");
-}
-
-TEST_F(LockScreenView, KeyReturningWhileTheScreenLoadsEndsItCleanly) {
-    HWND launcher = CreateWindowExA(0, "STATIC", LockForm::kLauncherTitle, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                    nullptr, nullptr);
-    SetWindowSubclass(launcher, LauncherClosing, 1, 0);
-    g_returningKeyUnloads = &form;
-    form.open();
-    Pump(200);
-    g_returningKeyUnloads = nullptr;
-    DestroyWindow(launcher);
-    EXPECT_FALSE(form.isLoaded());
-    EXPECT_EQ(ctx.globals().lockScreenActive, 0);
-    EXPECT_TRUE(Calls().ends_with("|releaseShift|")) << Calls();
-}
-
-// With the timer panel and the wrong-key notice up, nothing is cut or off the screen
-// (scripts/screens.sh runs this at 1024 x 768 and at 1280 x 800 with 144 dpi and photographs it).
-TEST_F(LockScreenView, TimedLockKeepsEveryPanelInTheWorkArea) {
-    hours = 24;
-    HWND screen = openScreen();
-    ASSERT_TRUE(screen);
+    // With the timer panel and the wrong-key notice up, nothing is cut or off the screen.
     form.showWrongKeyNotice();
-    const int ids[] = {IDC_Picture1,       IDC_Picture2,         IDC_Picture3,      IDC_lbDescrip,
-                       IDC_cButtonUnlock, IDC_chButtonShutDown, IDC_lblTimeRemain, IDC_lbInvalidST};
     EXPECT_TRUE(PumpUntil([&] { return GetWindowTextLengthA(GetDlgItem(screen, IDC_lblTimeRemain)) > 0; }));
     RECT area{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    for (int id : ids) {
+    for (int id : {IDC_Picture1, IDC_Picture2, IDC_Picture3, IDC_lbDescrip, IDC_cButtonUnlock, IDC_chButtonShutDown,
+                   IDC_lblTimeRemain, IDC_lbInvalidST}) {
         RECT r{};
         GetWindowRect(GetDlgItem(screen, id), &r);
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(screen, id))) << id;
         EXPECT_TRUE(r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom) << id;
     }
-    // With QV_SCREEN_MARK set (a file name), writes that file and keeps the screen up until it
-    // is deleted (at most 30 s), so the script can photograph the display.
-    const char* mark = std::getenv("QV_SCREEN_MARK");
-    if (!mark || !*mark) return;
-    CloseHandle(CreateFileA(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    PumpUntil([&] { return GetFileAttributesA(mark) == INVALID_FILE_ATTRIBUTES; }, 30000);
+    // With QV_SCREEN_MARK naming a file, writes that file and keeps the screen up until it is
+    // deleted (at most 30 s), so that the script can photograph the display.
+    if (const char* mark = std::getenv("QV_SCREEN_MARK"); mark && *mark) {
+        CloseHandle(CreateFileA(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        PumpUntil([&] { return GetFileAttributesA(mark) == INVALID_FILE_ATTRIBUTES; }, 30000);
+    }
+
+    // An end of the session that is cancelled, then one that goes through: the lock itself stays
+    // for the next start.
+    using Log = std::vector<std::string>;
+    const Log on{"LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1"};
+    w.lockDown.calls.clear();
+    EXPECT_TRUE(SendMessageA(screen, WM_QUERYENDSESSION, 0, 0));
+    SendMessageA(screen, WM_ENDSESSION, FALSE, 0);
+    SendMessageA(screen, WM_QUERYENDSESSION, 0, 0);
+    SendMessageA(screen, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(w.lockDown.calls, (Log{on[0], on[1], on[2], "LockW2kSpecialKey 0", "LockW2kTaskManager 0",
+                                     "LockWAllTaskbar 0", on[0], on[1], on[2]}));
+    EXPECT_TRUE(IsWindow(screen) && form.isLoaded());
+
+    w.lockDown.calls.clear();
+    static_cast<LockScreenControl&>(form).unload();
+    PumpUntil([] { return false; }, 50);
+    EXPECT_FALSE(IsWindow(screen) || form.isLoaded());
+    EXPECT_EQ(w.lockDown.calls, (Log{on[0], on[1], on[2], "unhook 77", "releaseShift"}));
 }
 
 }  // namespace
