@@ -12,25 +12,7 @@ HINSTANCE OwnModule() {
     return module ? module : GetModuleHandleA(nullptr);
 }
 
-struct HookStart {
-    HANDLE ready;
-    HHOOK hook;
-};
-
-// Installs the hook, tells the installer, and serves it until WM_QUIT.
-DWORD WINAPI RunHookThread(void* param) {
-    auto* start = static_cast<HookStart*>(param);
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);   // the queue, before anyone may post to it
-    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, BlockKeyboardProc, OwnModule(), 0);
-    start->hook = hook;
-    SetEvent(start->ready);   // `start` belongs to the installer from here on
-    if (!hook) return 0;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-    UnhookWindowsHookEx(hook);
-    return 0;
-}
-
+constexpr UINT kInstall = WM_APP, kRemove = WM_APP + 1;
 constexpr DWORD kHookThreadEndMs = 5000;
 
 }  // namespace
@@ -46,52 +28,71 @@ UINT SendKey(WORD virtualKey, bool down) {
     return SendInput(1, &in, sizeof(INPUT));
 }
 
+WinInputLock::WinInputLock() {
+    answered_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (answered_) thread_ = CreateThread(nullptr, 0, Serve, this, 0, &threadId_);
+    if (thread_) SetThreadPriority(thread_, THREAD_PRIORITY_HIGHEST);
+}
+
 WinInputLock::~WinInputLock() {
-    while (!hookThreads_.empty()) removeKeyboardHook(hookThreads_.begin()->first);
+    while (!hooks_.empty()) removeKeyboardHook(reinterpret_cast<std::uintptr_t>(*hooks_.begin()));
+    if (thread_) {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, kHookThreadEndMs);
+        CloseHandle(thread_);
+    }
+    if (answered_) CloseHandle(answered_);
+}
+
+// Sets and removes the hooks it is asked for, and serves them, until WM_QUIT.
+DWORD WINAPI WinInputLock::Serve(void* param) {
+    auto* self = static_cast<WinInputLock*>(param);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);   // the queue, before anyone may post to it
+    SetEvent(self->answered_);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd || (msg.message != kInstall && msg.message != kRemove)) {
+            DispatchMessageA(&msg);
+            continue;
+        }
+        const auto hook = reinterpret_cast<HHOOK>(msg.lParam);
+        if (msg.message == kInstall) self->answer_ = SetWindowsHookExA(WH_KEYBOARD_LL, BlockKeyboardProc, OwnModule(), 0);
+        else self->answer_ = UnhookWindowsHookEx(hook) ? hook : nullptr;
+        SetEvent(self->answered_);
+    }
+    return 0;
+}
+
+HHOOK WinInputLock::ask(UINT command, HHOOK hook) {
+    if (!thread_ || stalled_) return nullptr;
+    if (!ready_) ready_ = WaitForSingleObject(answered_, INFINITE) == WAIT_OBJECT_0;
+    answer_ = nullptr;
+    if (!PostThreadMessageA(threadId_, command, 0, reinterpret_cast<LPARAM>(hook))) return nullptr;
+    // A hook set after the installer stopped waiting would be lost, and would swallow every
+    // key: the installer waits for the answer however long it takes.
+    if (WaitForSingleObject(answered_, command == kInstall ? INFINITE : kHookThreadEndMs) != WAIT_OBJECT_0) {
+        stalled_ = true;   // its late answers would be taken for those of later questions
+        return nullptr;
+    }
+    return answer_;
 }
 
 std::uintptr_t WinInputLock::installKeyboardHook(bool perThread) {
-    // Windows 98 and Me have no low-level hook: only keys aimed at this program's thread can
-    // be caught there, by a hook of that thread.
     if (perThread) {
         HHOOK hook = SetWindowsHookExA(WH_KEYBOARD, BlockKeyboardProc, nullptr, GetCurrentThreadId());
         return reinterpret_cast<std::uintptr_t>(hook);
     }
-    HookStart start{CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
-    if (!start.ready) return 0;
-    DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, RunHookThread, &start, 0, &id);
-    if (!thread) {
-        CloseHandle(start.ready);
-        return 0;
-    }
-    SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
-    WaitForSingleObject(start.ready, INFINITE);
-    CloseHandle(start.ready);
-    if (!start.hook) {
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        return 0;
-    }
-    const auto handle = reinterpret_cast<std::uintptr_t>(start.hook);
-    hookThreads_[handle] = {thread, id};
-    return handle;
+    HHOOK hook = ask(kInstall, nullptr);
+    if (hook) hooks_.insert(hook);
+    return reinterpret_cast<std::uintptr_t>(hook);
 }
 
-void WinInputLock::removeKeyboardHook(std::uintptr_t hook) {
-    if (hook == 0) return;
-    auto it = hookThreads_.find(hook);
-    if (it == hookThreads_.end()) {
-        UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook));
-        return;
-    }
-    const HookThread t = it->second;
-    hookThreads_.erase(it);
-    PostThreadMessageA(t.id, WM_QUIT, 0, 0);
-    // The thread only waits for messages; should it not end, the hook is removed from here.
-    if (WaitForSingleObject(t.thread, kHookThreadEndMs) != WAIT_OBJECT_0)
-        UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook));
-    CloseHandle(t.thread);
+void WinInputLock::removeKeyboardHook(std::uintptr_t handle) {
+    if (handle == 0) return;
+    auto hook = reinterpret_cast<HHOOK>(handle);
+    // A hook the thread did not set (the per-thread one) goes here; so does the thread's own
+    // when the thread does not answer in time.
+    if (!hooks_.erase(hook) || ask(kRemove, hook) != hook) UnhookWindowsHookEx(hook);
 }
 
 void WinInputLock::releaseShiftKey() { SendKey(VK_SHIFT, false); }

@@ -4,7 +4,8 @@
 
 #include <windows.h>
 
-#include <map>
+#include <atomic>
+#include <set>
 
 #include "lock/input_lock.h"
 #include "lock/system_power.h"
@@ -18,10 +19,11 @@ UINT SendKey(WORD virtualKey, bool down);
 
 // The desktop-wide hook runs on a thread of its own that does nothing else: the system drops
 // a low-level hook whose thread is slow to answer, and the user-interface thread may be busy
-// (a USB device enumeration) at any time.
+// (a USB device enumeration) at any time. The thread is started with the program and waits:
+// a lock then only asks it for the hook, and keys are swallowed a thread start sooner.
 class WinInputLock : public InputLock {
 public:
-    WinInputLock() = default;
+    WinInputLock();
     WinInputLock(const WinInputLock&) = delete;
     WinInputLock& operator=(const WinInputLock&) = delete;
     ~WinInputLock() override;
@@ -31,11 +33,17 @@ public:
     void releaseShiftKey() override;
 
 private:
-    struct HookThread {
-        HANDLE thread;
-        DWORD id;
-    };
-    std::map<std::uintptr_t, HookThread> hookThreads_;
+    static DWORD WINAPI Serve(void* self);
+    // Has the hook thread run `command` (kInstall or kRemove of `hook`) and waits for its answer.
+    HHOOK ask(UINT command, HHOOK hook);
+
+    HANDLE thread_ = nullptr;
+    DWORD threadId_ = 0;
+    HANDLE answered_ = nullptr;   // set by the hook thread when it is ready and after each command
+    bool ready_ = false;
+    bool stalled_ = false;
+    std::atomic<HHOOK> answer_{nullptr};
+    std::set<HHOOK> hooks_;       // the hook thread's, still in place
 };
 
 class WinSystemPower : public SystemPower {
