@@ -40,9 +40,12 @@ struct World : FakeWorld {
 
 }  // namespace
 
-TEST(FindUSBLockDrive, Precedence) {
+// The drive: the one the ini names, else the highest that qualifies. The device: one complete
+// device is the key; among several, the user chooses in the dialog (row 0: Cancel).
+TEST(FindUSBLockDrive, DriveAndDevice) {
     struct Case { std::optional<std::string> ini; std::vector<Drive> drives; std::string result;
-                  unsigned iniAttrs = AttrArchive; } cases[] = {
+                  unsigned iniAttrs = AttrArchive; Devices devices = {{"0951", "1642", "001372"}}; int row = 0;
+                  std::string selected = "09511642001372"; } cases[] = {
         {{}, {{'F', R}, {'H', R}}, "H"},                                  // the highest letter wins
         {"e:", {{'E', Drives::CdRom}, {'H', R}}, "e"},                    // the ini's drive, of any type
         {"E:", {{'E', R, true, false}, {'H', R}}, "H"},                   // without the key folder
@@ -54,42 +57,25 @@ TEST(FindUSBLockDrive, Precedence) {
         {{}, {{'D', Fx}, {'Z', Fx}}, "Z"},
         {{}, {{'G', Drives::CdRom}, {'K', Drives::Remote}, {'C', Fx}}, ""},   // never scanned: A to C
         {{}, {{'F', R, true, true, AttrDirectory | AttrHidden}, {'G', R, true, true, AttrDirectory | AttrSystem}}, "F"},
+        {{}, {{'F', R}}, "F", AttrArchive, {{"0951 ", "1642", "001372"}}, 0, "0951 1642001372"},   // blanks kept
+        {{}, {{'F', R}}, "", AttrArchive, {{"0951", "1642", ""}}, 0, ""},
+        {{}, {{'F', R}}, "", AttrArchive, {{" ", "1642", "001372"}}, 0, ""},
+        {{}, {}, ""},
+        {{}, {{'F', R}}, "", AttrArchive, kThree, 0, ""},
+        {{}, {{'F', R}}, "F", AttrArchive, kThree, 2, "0781556700AB"},   // complete devices listed first
+        {{}, {}, "", AttrArchive, {kThree[0], kThree[2]}, 1, "09511642001372"},
     };
     for (const Case& c : cases) {
-        World w(c.drives);
+        World w(c.drives, c.devices);
         if (c.ini) w.fs.put(w.path(kUsbLockDriveIni), "[LockUSBDrive]\r\nDriveLetter=" + *c.ini + "\r\n", c.iniAttrs);
-        EXPECT_EQ(FindUSBLockDrive(w.ctx), c.result) << &c - cases;
-        EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, "09511642001372");
-        EXPECT_TRUE(w.forms.shown.empty() && w.messages.shown.empty());
-    }
-    const std::tuple<const char*, bool, bool> tests[] = {   // drive, of a lock drive type, ready
-        {"e", true, true}, {"f", true, false}, {"G", false, true}, {"Q", false, false}, {"", false, false},
-        {"E:", false, false}};
-    World w({{'E', R}, {'F', Fx, false}, {'G', Drives::RamDisk}});
-    for (auto [drive, type, ready] : tests)
-        EXPECT_EQ(std::pair(IsLockDriveType(w.ctx, drive), IsDriveReady(w.ctx, drive)), std::pair(type, ready));
-}
-
-// One complete device is the key; among several, the user chooses in the dialog (row 0: Cancel).
-TEST(FindUSBLockDrive, DeviceChoice) {
-    struct Case { Devices devices; bool drive; int row; std::string result, selected; } cases[] = {
-        {{{"0951 ", "1642", "001372"}}, true, 0, "F", "0951 1642001372"},   // blanks kept in the id
-        {{{"0951", "1642", ""}}, true, 0, "", ""},
-        {{{" ", "1642", "001372"}}, true, 0, "", ""},
-        {{{"0951", "1642", "001372"}}, false, 0, "", "09511642001372"},
-        {kThree, true, 0, "", ""},
-        {kThree, true, 2, "F", "0781556700AB"},   // complete devices listed first
-        {{kThree[0], kThree[2]}, false, 1, "", "09511642001372"},
-    };
-    for (const Case& c : cases) {
-        World w(c.drive ? std::vector<Drive>{{'F', R}} : std::vector<Drive>{}, c.devices);
         EXPECT_EQ(w.find([&c](Form& f, FakeView& v, FakeListView& list) {
             list.selected = c.row;
             f.click(c.row ? "cmdOk" : "cmdCancel");
             EXPECT_FALSE(v.isOpen());
         }), c.result) << &c - cases;
         EXPECT_EQ(w.ctx.globals().selectedUSBKeyId, c.selected) << &c - cases;
-        EXPECT_EQ(w.forms.shown.size(), c.devices.size() > 1 ? 1u : 0u) << &c - cases;
+        EXPECT_EQ(w.forms.shown, c.devices.size() > 1 ? Log{"frmSelectUSBLock modal"} : Log{}) << &c - cases;
+        EXPECT_EQ(w.messages.shown.size(), c.row ? 1u : 0u) << &c - cases;   // only the question
     }
     World w({{'F', R}});
     w.usbSerial.text = "<vid>0951</vid>";   // counted as one device, but no whole record
@@ -97,29 +83,9 @@ TEST(FindUSBLockDrive, DeviceChoice) {
     EXPECT_TRUE(w.forms.shown.empty() && w.messages.shown.empty());
 }
 
-TEST(SelectUsbLock, ListsCompleteDevicesFirstInHiddenColumnsLinkedToTheList) {
-    World w({}, kThree);
-    w.loadStrings({{564, "Choose"}}, {{534, "Serial"}});
-    w.desktop.busy = true;
-    w.find([&w](Form&, FakeView& v, FakeListView& list) {
-        EXPECT_FALSE(v.timerEnabled("Timer1") || w.desktop.busy);
-        EXPECT_EQ(v.caption("lbDesc") + "|" + v.caption("cmdOk") + "|" + std::to_string(v.c("lbDesc").fontSize),
-                  "Choose|OK|8");   // built in where the library has none
-        ASSERT_EQ(list.columns.size(), 7u);
-        for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(list.columns[i].width == 0, i >= 4) << i;   // three hidden
-        EXPECT_EQ(list.columns[1].header, "Serial");
-        const std::pair<int, Cells> rows[] = {
-            {SelectUsbLockForm::kIconComplete, {"", "001372/0951/1642", "Maker A", "Stick A", "", "", "1"}},
-            {SelectUsbLockForm::kIconComplete, {"", "00AB/0781/5567", "Maker C", "Stick C", "", "", "3"}},
-            {SelectUsbLockForm::kIconIncomplete, {"", "", "Maker B", "Stick B", "", "", "2"}}};
-        ASSERT_EQ(list.rows.size(), 3u);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(std::pair(list.rows[i].icon, list.rows[i].cells), rows[i]) << i;
-    });
-    EXPECT_EQ(w.forms.shown, Log{"frmSelectUSBLock modal"});
-}
-
-// link: replaces the list with one row of this link when set.
-TEST(SelectUsbLock, OkChecksAndDamagedRowLinks) {
+// The list: complete devices first, in hidden columns linked to the device list; then what OK
+// checks (link: replaces the list with one row of this link when set).
+TEST(SelectUsbLock, ListAndTheChecksOnOk) {
     struct Case { std::string link; int row, answer; std::string box; bool open; std::string selected; } cases[] = {
         {"", 0, 0, "T300|Nothing selected|48", true, ""},
         {"", 3, 0, "T300|No serial|16", true, ""},   // an incomplete device
@@ -131,11 +97,24 @@ TEST(SelectUsbLock, OkChecksAndDamagedRowLinks) {
     };
     for (const Case& c : cases) {
         World w({}, kThree);
-        w.loadStrings({{566, "Sure?"}}, {{541, "Nothing selected"}, {542, "No serial"}, {545, "Bad row"},
-                                         {300, "T300"}, {301, "T301"}});
+        w.loadStrings({{564, "Choose"}, {566, "Sure?"}}, {{534, "Serial"}, {541, "Nothing selected"}, {542, "No serial"},
+                                                          {545, "Bad row"}, {300, "T300"}, {301, "T301"}});
         w.messages.answers = {c.answer};
+        w.desktop.busy = true;
         bool open = false;
         w.find([&](Form& f, FakeView& v, FakeListView& list) {
+            EXPECT_FALSE(v.timerEnabled("Timer1") || w.desktop.busy);
+            EXPECT_EQ(v.caption("lbDesc") + "|" + v.caption("cmdOk") + "|" + std::to_string(v.c("lbDesc").fontSize),
+                      "Choose|OK|8");   // built in where the library has none
+            ASSERT_EQ(list.columns.size(), 7u);
+            for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(list.columns[i].width == 0, i >= 4) << i;   // three hidden
+            EXPECT_EQ(list.columns[1].header, "Serial");
+            const std::pair<int, Cells> rows[] = {
+                {SelectUsbLockForm::kIconComplete, {"", "001372/0951/1642", "Maker A", "Stick A", "", "", "1"}},
+                {SelectUsbLockForm::kIconComplete, {"", "00AB/0781/5567", "Maker C", "Stick C", "", "", "3"}},
+                {SelectUsbLockForm::kIconIncomplete, {"", "", "Maker B", "Stick B", "", "", "2"}}};
+            ASSERT_EQ(list.rows.size(), 3u);
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(std::pair(list.rows[i].icon, list.rows[i].cells), rows[i]) << i;
             if (!c.link.empty()) list.rows = {{1, Cells{"", "S/V/P", "", "", "", "", c.link}}};
             list.selected = c.row;
             f.click("cmdOk");

@@ -39,12 +39,19 @@ struct World : LockTimerWorld {
     std::string unlock(const std::string& typed) {
         std::string left;
         run("frmPassword", [&](Form& f, FakeView& v) {
+            EXPECT_TRUE(ctx.globals().passwordForm == &f && ctx.globals().passwordDialogOpen == -1 && v.topMost);
             v.setText("txtPassword", typed);
+            v.onClose = [&] {   // status | calls of the main window, the notifications, the lock screen | armed
+                atClose = mainWindow.status + "|" + std::to_string(mainWindow.calls.size()) +
+                          std::to_string(notifications.calls.size()) + std::to_string(lockScreen.calls.size()) +
+                          (mainWindow.armed == false ? "|disarmed" : "");
+            };
             f.click("cmdOk");
             left = v.isOpen() ? v.text("txtPassword") : "<closed>";
         });
         return left;
     }
+    std::string atClose;
 };
 
 bool IsKey(const std::string& control) {
@@ -54,24 +61,11 @@ bool Inside(const FakeView::Control& a, const FakeView::Control& b, int margin) 
     return a.width > 0 && a.left >= b.left + margin && a.top >= b.top + margin &&
            a.left + a.width <= b.left + b.width - margin && a.top + a.height <= b.top + b.height - margin;
 }
-bool Overlap(const FakeView::Control& a, const FakeView::Control& b) {
-    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-           b.top < a.top + a.height;
-}
 
 }  // namespace
 
-TEST(Keyboard, DeleteRuleAndTheAmpersandCaption) {
-    struct Case { const char* text; int start, length; const char* result; } cases[] = {
-        {"", 0, 3, ""}, {"ABCD", 4, 0, "ABC"}, {"ABCD", 1, 2, "AD"}, {"ABCD", 0, 4, ""}, {"ABCD", 0, 1, "BCD"},
-        {"ABCD", 2, 9, "AB"}, {"ABCD", 9, 2, "ABCD"}, {"ABCD", -3, 2, "CD"}, {"A", 0, 0, ""}};
-    for (const Case& c : cases)
-        EXPECT_EQ(ApplyDeleteRule(c.text, c.start, c.length), c.result) << c.text << " " << c.start << "+" << c.length;
-    EXPECT_EQ(KeyCaption(*FindCharacterKey("cmd77")), "&&");   // a lone & would underline the next letter
-}
-
-// In both dialogs: captions from the language, every control inside the dialog and apart from
-// the others, the keys inside their frame; the editing keys and the fifty-character limit.
+// In both dialogs: captions from the language, every control inside the dialog, the keys inside
+// their frame; the editing keys and the fifty-character limit.
 TEST(PasswordDialogs, LayoutCaptionsAndEditingKeys) {
     struct Case { const char* dialog; int height; const char *label, *captions; } cases[] = {
         {"frmPassword", kPasswordDialogHeight, "lbPass", "Unlock|Passphrase|8"},
@@ -81,18 +75,12 @@ TEST(PasswordDialogs, LayoutCaptionsAndEditingKeys) {
         w.run(c.dialog, [&](Form& f, FakeView& v) {
             const std::string font = std::to_string(v.c(c.label).fontSize);
             EXPECT_EQ(v.caption("") + "|" + v.caption(c.label) + "|" + font, c.captions);
-            std::map<std::string, FakeView::Control> placed = v.controls;
-            placed.erase("");
-            const FakeView::Control frame = placed["Frame1"];
+            const FakeView::Control frame = v.c("Frame1");
             FakeView::Control dialog;
             dialog.width = kPasswordDialogWidth;
             dialog.height = c.height;
-            for (auto a = placed.begin(); a != placed.end(); ++a) {
-                EXPECT_TRUE(IsKey(a->first) ? Inside(a->second, frame, 60) : Inside(a->second, dialog, 0)) << a->first;
-                for (auto b = std::next(a); b != placed.end(); ++b)
-                    EXPECT_TRUE(!Overlap(a->second, b->second) || (a->first == "Frame1" && IsKey(b->first)) ||
-                                (b->first == "Frame1" && IsKey(a->first))) << a->first << " on " << b->first;
-            }
+            for (const auto& [name, placed] : v.controls)
+                EXPECT_TRUE(name.empty() || Inside(placed, IsKey(name) ? frame : dialog, IsKey(name) ? 60 : 0)) << name;
             f.click("cmdBackspace");   // on an empty field: nothing
             f.click("cmdDel");
             ClickKeys(f, "AB7");
@@ -103,55 +91,49 @@ TEST(PasswordDialogs, LayoutCaptionsAndEditingKeys) {
             ClickKeys(f, "YZ");
             f.click("cmdDel");   // the key left the caret at the end, nothing selected
             EXPECT_EQ(v.text("txtPassword") + "|" + v.focus, "AYY|txtPassword") << c.dialog;
-            ClickKeys(f, std::string(46, 'K'));
+            v.setSelection("txtPassword", 2, 9);   // past the end: only what is there
+            f.click("cmdDel");
+            ClickKeys(f, std::string(47, 'K'));
             v.setSelection("txtPassword", 0, 0);   // caret at the start: keys still append
             ClickKeys(f, "12");                    // the 51st is refused
-            EXPECT_EQ(v.text("txtPassword"), "AYY" + std::string(46, 'K') + "1") << c.dialog;
+            EXPECT_EQ(v.text("txtPassword"), "AY" + std::string(47, 'K') + "1") << c.dialog;
         });
         EXPECT_TRUE(w.messages.shown.empty() && w.forms.shown.size() == 1u) << c.dialog;
     }
+    EXPECT_EQ(KeyCaption(*FindCharacterKey("cmd77")), "&&");   // a lone & would underline the next letter
 }
 
-// Typed or pasted text: allowed characters upper-cased, one message for each one refused;
-// a double-byte character goes whole, though its second byte may look allowed.
-TEST(SetPassword, TypedTextIsFilteredUpperCasedAndCut) {
-    struct Case { unsigned codePage; std::string typed, kept; std::size_t refused; } cases[] = {
-        {1252, "ab", "AB", 0}, {1252, "x y\"z\xE9", "XYZ", 3}, {1252, std::string(60, 'q'), std::string(50, 'Q'), 0},
-        {936, "a\x81\x40" "b", "AB", 1}, {950, "a\xA4\x41" "b", "AB", 1}, {1252, "a\xA4\x41" "b", "AAB", 1}};
-    for (const Case& c : cases) {
-        World w;
-        w.run("frmSetPassword", [&](Form&, FakeView& v) {
+// Typed or pasted text: allowed characters upper-cased, one message for each one refused; a
+// double-byte character goes whole, though its second byte may look allowed. Then the checks on OK.
+TEST(SetPassword, TypedTextFilteredThenCheckedAndSaved) {
+    struct Case { unsigned codePage; std::string typed, kept; } cases[] = {
+        {1252, "x y\"z\xE9", "XYZ"}, {936, "a\x81\x40" "b", "AB"}, {950, "a\xA4\x41" "b", "AB"},
+        {1252, "a\xA4\x41" "b", "AAB"}};
+    struct Try { std::string first, second; int active; } tries[] = {
+        {"AAAA777", "AAAA777", 1}, {"PASS1234", "PASS1235", 2}, {std::string(60, 'q'), std::string(50, 'Q'), 2}};
+    World w;
+    w.run("frmSetPassword", [&](Form& f, FakeView& v) {
+        for (const Case& c : cases) {
             ansiCodePage = c.codePage;
             v.setText("txtPassword2", c.typed);
             ansiCodePage = 1252;
             EXPECT_EQ(v.text("txtPassword2") + "|" + std::to_string(v.c("txtPassword2").selStart),
                       c.kept + "|" + std::to_string(c.kept.size())) << c.typed;
-        });
-        EXPECT_EQ(w.messages.boxes(), Log(c.refused, "T300|Bad char|64")) << c.typed;
-    }
-    EXPECT_EQ(World().unlock("ab c"), "ab c");   // the unlock field is not filtered
-}
-
-TEST(SetPassword, LengthAndRepetition) {
-    struct Case { std::string first, second; const char* box; int active; } cases[] = {
-        {"AAAA7777", "AAAA7777", "T304|Ann saved|64", 2},
-        {std::string(50, 'Z'), std::string(50, 'Z'), "T304|Ann saved|64", 2},
-        {"AAAA777", "AAAA777", "T300|Length|48", 1}, {"", "", "T300|Length|48", 1},
-        {"PASS1234", "PASS1235", "T300|Mismatch|48", 2}};
-    for (const Case& c : cases) {
-        World w;
-        const bool saved = c.active == 2 && c.first == c.second;
-        w.run("frmSetPassword", [&](Form& f, FakeView& v) {
-            ClickKeys(f, c.first);
+        }
+        EXPECT_EQ(w.messages.boxes(), Log(6, "T300|Bad char|64"));
+        w.messages.shown.clear();
+        for (const Try& t : tries) {
+            v.setText("txtPassword", t.first);
+            v.setText("txtPassword2", "");
             f.click("txtPassword2");
-            ClickKeys(f, c.second);
+            ClickKeys(f, t.second);
             f.click("cmdOk");
-            EXPECT_EQ(v.isOpen(), !saved) << c.first;
-            EXPECT_EQ(static_cast<SetPasswordForm&>(f).activeField(), c.active) << c.first;
-        });
-        EXPECT_EQ(w.messages.boxes(), Log{c.box}) << c.first;
-        EXPECT_EQ(GetPassword(w.ctx, kKey1), saved ? c.first : "") << c.first;
-    }
+            EXPECT_EQ(static_cast<SetPasswordForm&>(f).activeField(), t.active) << t.first;
+        }
+        EXPECT_FALSE(v.isOpen());
+    });
+    EXPECT_EQ(w.messages.boxes(), (Log{"T300|Length|48", "T300|Mismatch|48", "T304|Ann saved|64"}));
+    EXPECT_EQ(GetPassword(w.ctx, kKey1), std::string(50, 'Q'));
 }
 
 TEST(SetPasswordCommand, FlagsAndStatusAroundTheDialogAndTheKeyLookedForWhenNoneIsKnown) {
@@ -165,37 +147,51 @@ TEST(SetPasswordCommand, FlagsAndStatusAroundTheDialogAndTheKeyLookedForWhenNone
         w.run("frmSetPassword", [&](Form& f, FakeView&) {
             shown = (g.setPasswordForm == &f && g.setPasswordDialogOpen == -1 && !w.desktop.busy ? "open " : "") +
                     w.mainWindow.status;
+            ClickKeys(f, "ABCDEFGH");   // the shortest passphrase
+            f.click("txtPassword2");
             ClickKeys(f, "ABCDEFGH");
-            if (g.setPasswordDialogOpen && g.setPasswordForm) g.setPasswordForm->view().close();   // as the key does
+            f.click("cmdOk");
         });
         EXPECT_EQ(shown, *known ? "open Wait" : "") << known;
         EXPECT_TRUE(g.setPasswordForm == nullptr && g.setPasswordDialogOpen == 0);
         EXPECT_EQ(w.usbSerial.calls, std::string(known) == kKey1 ? 0 : 1) << known;
         EXPECT_EQ(g.lockUSBKeyId, *known ? kKey1 : "") << known;
-        EXPECT_EQ(w.messages.boxes(), *known ? Log{} : Log{"T300|No key|48"}) << known;
+        EXPECT_EQ(w.messages.boxes(), Log{*known ? "T304|Ann saved|64" : "T300|No key|48"}) << known;
+        EXPECT_EQ(GetPassword(w.ctx, kKey1), *known ? "ABCDEFGH" : "") << known;
         EXPECT_EQ(w.mainWindow.status + "|" + w.mainWindow.statusBar, *known ? "|" : "No key|No key") << known;
-        EXPECT_FALSE(w.desktop.busy || w.fs.has(w.path("pass.st"))) << known;
+        EXPECT_FALSE(w.desktop.busy) << known;
     }
 }
 
-TEST(UnlockByPassword, Refusals) {
-    // stored: nothing means no store at all
-    struct Case { std::optional<std::string> stored; const char *keyId, *typed, *box; } cases[] = {
-        {"ABCDEFGH", "", "ABCDEFGH", "Quorvel|No Serial number found!!|16"},
-        {std::nullopt, kKey1, "ABCDEFGH", "T302|Ann none set|16"},
-        {"   ", kKey1, "   ", "T302|Ann none set|16"},
-        {"ABCDEFGH", kKey1, "abcdefgh", "T302|Wrong|16"},
-        {"ABCDEFGH", "07815567OTHER", "ABCDEFGH", "T302|Ann none set|16"},
+// Each refusal keeps the dialog open with the text as typed (it is not filtered) and touches
+// nothing; the passphrase held since arming is the one asked, though changed or gone since.
+TEST(UnlockByPassword, RefusalsAndThePassphraseHeldSinceArming) {
+    World w;
+    std::string kept;
+    auto attempt = [&](const char* keyId, const char* typed) {
+        w.ctx.globals().lockUSBKeyId = keyId;
+        kept += w.unlock(typed) + "|";
     };
-    for (const Case& c : cases) {
-        World w;
-        if (c.stored) SavePassword(w.ctx, *c.stored);
-        w.ctx.globals().lockUSBKeyId = c.keyId;
-        EXPECT_EQ(w.unlock(c.typed), c.typed) << c.box;   // stays open with the text kept
-        EXPECT_EQ(w.messages.boxes(), Log{c.box});
-        EXPECT_TRUE(w.mainWindow.calls.empty() && w.lockScreen.calls.empty() && w.notifications.calls.empty()) << c.box;
-        EXPECT_EQ(w.ctx.globals().passwordDialogOpen, 0);
-    }
+    attempt("", "ABCDEFGH");
+    attempt(kKey1, "ab c");   // no store
+    ASSERT_TRUE(SavePassword(w.ctx, "   "));
+    attempt(kKey1, "   ");
+    ASSERT_TRUE(SavePassword(w.ctx, "OPEN1234"));
+    attempt(kKey1, "open1234");
+    attempt("07815567OTHER", "OPEN1234");
+    EXPECT_EQ(kept, "ABCDEFGH|ab c|   |open1234|OPEN1234|");
+    EXPECT_EQ(w.messages.boxes(), (Log{"Quorvel|No Serial number found!!|16", "T302|Ann none set|16",
+                                       "T302|Ann none set|16", "T302|Wrong|16", "T302|Ann none set|16"}));
+    EXPECT_TRUE(w.mainWindow.calls.empty() && w.lockScreen.calls.empty() && w.notifications.calls.empty());
+    EXPECT_EQ(w.ctx.globals().passwordDialogOpen, 0);
+    w.ctx.globals().lockUSBKeyId = kKey1;
+    HoldLockNeeds(w.ctx);
+    ASSERT_TRUE(SavePassword(w.ctx, "CHANGED9"));   // changed while armed
+    w.fs.files.clear();   // the stick is pulled
+    EXPECT_EQ(w.unlock("OPEN1234"), "OPEN1234");
+    EXPECT_EQ(w.messages.boxes().back(), "T302|Wrong|16");
+    EXPECT_EQ(w.unlock("CHANGED9"), "<closed>");
+    EXPECT_FALSE(w.ctx.globals().lockNeeds.held || !w.ctx.globals().lockNeeds.passphrase.empty());
 }
 
 // A match ends the lock: record, status, notifications and the armed state before the dialog
@@ -210,32 +206,10 @@ TEST(UnlockByPassword, MatchEndsTheLockInOrder) {
             w.ctx.setLockScreen(nullptr);
             w.ctx.setDriveNotifications(nullptr);
         }
-        std::string atClose;   // status | calls of the main window, the notifications, the lock screen | armed
-        w.run("frmPassword", [&](Form& f, FakeView& v) {
-            EXPECT_TRUE(w.ctx.globals().passwordForm == &f && w.ctx.globals().passwordDialogOpen == -1 && v.topMost);
-            v.setText("txtPassword", " OPEN1234 ");
-            v.onClose = [&] {
-                atClose = w.mainWindow.status + "|" + std::to_string(w.mainWindow.calls.size()) +
-                          std::to_string(w.notifications.calls.size()) + std::to_string(w.lockScreen.calls.size()) +
-                          (w.mainWindow.armed == false ? "|disarmed" : "");
-            };
-            f.click("cmdOk");
-        });
-        EXPECT_EQ(atClose, run == 2 ? "|000" : "Ann unlocked|110|disarmed") << run;
+        EXPECT_EQ(w.unlock(" OPEN1234 "), "<closed>");
+        EXPECT_EQ(w.atClose, run == 2 ? "|000" : "Ann unlocked|110|disarmed") << run;
         EXPECT_EQ(w.mainWindow.calls, run == 1 ? Log({"delLockIni", "unload"}) : run ? Log{} : Log{"delLockIni"});
         EXPECT_EQ(w.lockScreen.calls, run == 2 ? Log{} : Log({"stopClock", "unload"})) << run;
         EXPECT_TRUE(w.messages.shown.empty());
     }
-}
-
-TEST(UnlockByPassword, PassphraseHeldSinceArmingFollowsChangesAndOutlivesTheStick) {
-    World w;
-    ASSERT_TRUE(SavePassword(w.ctx, "OPEN1234"));
-    HoldLockNeeds(w.ctx);
-    ASSERT_TRUE(SavePassword(w.ctx, "CHANGED9"));   // changed while armed
-    w.fs.files.clear();   // the stick is pulled
-    EXPECT_EQ(w.unlock("OPEN1234"), "OPEN1234");
-    EXPECT_EQ(w.messages.boxes(), Log{"T302|Wrong|16"});
-    EXPECT_EQ(w.unlock("CHANGED9"), "<closed>");
-    EXPECT_FALSE(w.ctx.globals().lockNeeds.held || !w.ctx.globals().lockNeeds.passphrase.empty());
 }
