@@ -97,8 +97,9 @@ TEST(SelectUsbLock, ListAndTheChecksOnOk) {
     };
     for (const Case& c : cases) {
         World w({}, kThree);
-        w.loadStrings({{564, "Choose"}, {566, "Sure?"}}, {{534, "Serial"}, {541, "Nothing selected"}, {542, "No serial"},
-                                                          {545, "Bad row"}, {300, "T300"}, {301, "T301"}});
+        w.loadStrings({{564, "Choose"}, {566, "Sure?"}},
+                      {{534, "Serial"}, {541, "Nothing selected"}, {542, "No serial"}, {545, "Bad row"}, {300, "T300"},
+                       {301, "T301"}});
         w.messages.answers = {c.answer};
         w.desktop.busy = true;
         bool open = false;
