@@ -107,21 +107,11 @@ TEST(BlowfishState, TheBoxFileAndTheKey) {
         {[](FakeFileSystem& fs) { fs.put(kBoxPath, Boxes().substr(0, 4000)); }, kBfErrBoxFileDamaged},
         {[](FakeFileSystem& fs) { fs.setAttributes(kBoxPath, AttrReadOnly | AttrArchive); }, 0}};
     for (const Case& c : cases) {
-        CipherWorld fresh(false), used;
-        c.change(fresh.fs);
-        EXPECT_EQ(ErrorNumber([&] { fresh.bf.sInitBF(kCipherKey); }), c.error) << &c - cases;
-        Bytes in(8), out, before, after;
-        if (c.error) {
-            EXPECT_EQ(ErrorNumber([&] { fresh.bf.sEncrypt(in, out); }), kBfErrNotInitialised);
-            EXPECT_EQ(fresh.file(true), kBfErrNotInitialised);
-            EXPECT_EQ(fresh.file(false), kBfErrNotInitialised);
-        }
-        // A failed set-up keeps the boxes and key of the last good one.
-        used.bf.sEncrypt(in, before);
-        c.change(used.fs);
-        EXPECT_EQ(ErrorNumber([&] { used.bf.sInitBF("another key"); }), c.error) << &c - cases;
-        used.bf.sEncrypt(in, after);
-        EXPECT_EQ(before == after, c.error != 0) << &c - cases;
+        CipherWorld w(false);
+        c.change(w.fs);
+        EXPECT_EQ(ErrorNumber([&] { w.bf.sInitBF(kCipherKey); }), c.error) << &c - cases;
+        Bytes block(8);
+        EXPECT_EQ(ErrorNumber([&] { w.bf.sEncrypt(block, block); }), c.error ? kBfErrNotInitialised : 0u);
     }
     CipherWorld bare(false);
     clsBlowfish trailing(bare.fs, kFolder + "\\");

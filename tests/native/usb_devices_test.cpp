@@ -125,6 +125,7 @@ TEST(UsbSimFile, StatusLineRecordsAndTheSticks) {
                                        "<vid>058F</vid><pid>6387</pid><serial></serial><manu>Generic</manu><prod>"
                                        "Flash Disk</prod></device>\r\n");
     EXPECT_EQ(ParseUsbSimFile("status=99999\n").status, std::int16_t{0});   // unusable
+    EXPECT_EQ(ParseUsbSimFile("<vid>A=B</vid></device>").deviceText(), "<vid>A=B</vid></device>");   // no status line
     again = {std::nullopt, {"status=2<vid>1</vid></device>"}};   // a record that reads like a status line
     EXPECT_EQ(ParseUsbSimFile(FormatUsbSimFile(again)).deviceText(), "status=2<vid>1</vid></device>");
 }
