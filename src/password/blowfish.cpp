@@ -36,7 +36,7 @@ void clsBlowfish::sInitBF(const std::string& strKey) {
     std::string boxes = readWhole(path);
     if (boxes.size() < kBoxFileSize) throw BlowfishError(kBfErrBoxFileDamaged, "bf.dat is damaged");
     BlowfishCore fresh;
-    fresh.loadBoxes(boxes, BoxOrder::Interleaved);
+    fresh.loadBoxes(boxes);
     fresh.mixKey(strKey);
     core_ = fresh;
     initialised_ = true;

@@ -13,13 +13,9 @@ std::uint32_t WordLE(std::string_view bytes, std::size_t index) {
 
 }  // namespace
 
-void BlowfishCore::loadBoxes(std::string_view boxFile, BoxOrder order) {
+void BlowfishCore::loadBoxes(std::string_view boxFile) {
     for (std::size_t i = 0; i < 18; ++i) p_[i] = WordLE(boxFile, i);
-    for (std::size_t q = 0; q < 1024; ++q) {
-        std::uint32_t w = WordLE(boxFile, 18 + q);
-        if (order == BoxOrder::Interleaved) s_[q % 4][q / 4] = w;
-        else s_[q / 256][q % 256] = w;
-    }
+    for (std::size_t q = 0; q < 1024; ++q) s_[q % 4][q / 4] = WordLE(boxFile, 18 + q);
 }
 
 std::uint32_t BlowfishCore::f(std::uint32_t x) const {

@@ -7,19 +7,11 @@
 
 namespace qv {
 
-// How the 1,024 S words of the box file fill the four S-boxes.
-enum class BoxOrder {
-    // Word q goes to S(q mod 4 + 1, q div 4): the arrangement every stored file uses.
-    Interleaved,
-    // Word q goes to S(q div 256 + 1, q mod 256): textbook Blowfish, for checking the
-    // constants and rounds against other implementations.
-    Published,
-};
-
 class BlowfishCore {
 public:
-    // P and S from the first 4,168 bytes of `boxFile` (the caller checks the size).
-    void loadBoxes(std::string_view boxFile, BoxOrder order);
+    // P and S from the first 4,168 bytes of `boxFile` (the caller checks the size). The 1,024
+    // S words are interleaved, as every stored file has them: word q is S(q mod 4 + 1, q div 4).
+    void loadBoxes(std::string_view boxFile);
     // Mixes a non-empty key into the loaded boxes (the key schedule).
     void mixKey(std::string_view key);
     void encryptBlock(std::uint32_t& left, std::uint32_t& right) const;
