@@ -243,10 +243,9 @@ struct FakeStringLoader : StringLibraryLoader {
         if (!data) return 0;
         auto& texts = loaded[next];   // an empty library loads too
         std::istringstream in(*data);
-        for (std::string line; std::getline(in, line);) {
+        for (std::string line; std::getline(in, line);)
             if (auto eq = line.find('='); eq != std::string::npos)
                 texts[static_cast<std::uint32_t>(std::stoul(line.substr(0, eq)))] = line.substr(eq + 1);
-        }
         return next++;
     }
     bool free(Handle handle) override { return loaded.erase(handle) > 0; }
@@ -348,8 +347,7 @@ struct FakeView : View {
     struct Control {
         std::string caption, text;
         bool enabled = true, visible = true, checked = false;
-        int fontSize = 0, charset = -1, selStart = 0, selLength = 0;
-        int left = 0, top = 0, width = 0, height = 0;
+        int fontSize = 0, charset = -1, selStart = 0, selLength = 0, left = 0, top = 0, width = 0, height = 0;
         Log items;
     };
     struct Timer { bool enabled = false; unsigned interval = 0; };
