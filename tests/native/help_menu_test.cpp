@@ -13,8 +13,6 @@ using namespace qv::test;
 
 namespace {
 
-constexpr const char* kSysInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-
 struct HelpWorld : FakeWorld {
     CheckUpdateForm dialog{ctx};
     HelpWorld() {
@@ -22,51 +20,51 @@ struct HelpWorld : FakeWorld {
                                                           {514, "A newer %s is out"}, {515, "No address"},
                                                           {527, "Document missing"}});
     }
-    void setReg(const char* key, const char* name, const std::string& data) {
-        registry.values[FakeRegistry::path(RegRoot::LocalMachine, key, name)] = {1, data};
-    }
-    void checkUpdates(const std::string& body = "<status>2</status>", const std::string& code = "200") {
+    void checkUpdates(const std::string& body, const std::string& code = "200") {
         http.body = body;
         http.code = code;
         mnuHelpUpdates(ctx, dialog);
     }
-    FakeView& dialogView() { return forms.viewOf(dialog); }
 };
+
+const auto Box = FakeMessageBoxes::box;
 
 }  // namespace
 
-TEST(HelpMenu, DocumentsOfTheLanguageAndTheSupportPage) {
+TEST(HelpMenu, DocumentsSupportPageAndTheUpdateDialog) {
     HelpWorld w;
     w.fs.put(w.path("feature_0409.pdf"), "%PDF", AttrHidden | AttrArchive | AttrReadOnly);   // hidden still counts
-    w.shell.openResult = 33;
     mnuHelpComparison(w.ctx);
     EXPECT_FALSE(w.desktop.busy);
-    w.shell.openResult = 32;   // a viewer that fails is reported
-    w.shell.errorDescription = "No viewer";
-    mnuHelpOnline(w.ctx);
-    w.programStrings.texts[1000] = "   ";
-    mnuHelpOnline(w.ctx);
     w.fs.mkdir(w.path("what_0409.pdf"));   // a folder of that name is no document
     mnuHelpWhat(w.ctx);
-    w.ctx.globals().languageId = "0804";   // no falling back to another language's document
-    mnuHelpComparison(w.ctx);
-    EXPECT_EQ(w.shell.opened, (Log{w.path("feature_0409.pdf"), "http://www.example.test/support/"}));
-    const std::string missing = FakeMessageBoxes::box("Notice", "Document missing", MbIconExclamation);
-    EXPECT_EQ(w.messages.boxes(), (Log{FakeMessageBoxes::box("Failure", "Error: No viewer", MbIconCritical),
-                                       FakeMessageBoxes::box("Notice", "No address", MbIconExclamation), missing,
-                                       missing}));
-    EXPECT_FALSE(w.desktop.busy);
-}
-
-TEST(AboutBox, RegistryValueText) {
-    const std::tuple<std::uint32_t, std::string, std::string> cases[] = {
-        {1, std::string("a\0\0", 3), std::string("a\0", 2)},   // only one zero is dropped
-        {4, std::string("\x02\x01\0\0", 4), "&h000102"}, {4, std::string("\xff\x0a\x00\x80", 4), "&h80000AFF"},
-        {2, "%SystemRoot%\\x.exe", ""}};
-    for (auto& [type, data, text] : cases) EXPECT_EQ(RegValueText({type, data}), text) << text;
+    w.programStrings.texts[1000] = "   ";
+    mnuHelpOnline(w.ctx);
+    w.checkUpdates("<status>2</status>");
+    FakeView& v = w.forms.viewOf(w.dialog);
+    EXPECT_EQ(v.caption("lbdesc"), "A newer Quorvel Lite is out");
+    w.programStrings.texts[998] = "Quorvel Next";   // an open dialog takes the new answer's text
+    w.checkUpdates("<status>3</status>");
+    const std::string page = "http://www.example.test/support/software.html";
+    EXPECT_EQ(v.caption("lbdesc") + " " + v.caption("lburl"), "A newer Quorvel Next is out " + page);
+    v.setCaption("lburl", "  ");
+    w.dialog.click("lburl");
+    EXPECT_TRUE(v.isOpen());
+    v.setCaption("lburl", page);
+    w.shell.openResult = 32;
+    w.shell.errorDescription = "No browser";
+    w.dialog.click("lburl");   // the browser failed: reported, and the dialog closes all the same
+    EXPECT_FALSE(v.isOpen() || w.desktop.busy);
+    EXPECT_EQ(w.shell.opened, (Log{w.path("feature_0409.pdf"), page}));
+    const std::string noAddress = Box("Notice", "No address", MbIconExclamation);
+    EXPECT_EQ(w.messages.boxes(), (Log{Box("Notice", "Document missing", MbIconExclamation), noAddress, noAddress,
+                                       Box("Failure", "Error: No browser", MbIconCritical)}));
+    w.checkUpdates("<status>3</status>");
+    EXPECT_EQ(w.forms.shown, (Log{"frmcheckupdate modeless", "frmcheckupdate modeless"}));
 }
 
 TEST(AboutBox, NamesTheProgramAndStartsSystemInformationFromEitherPlaceOrSaysItIsUnavailable) {
+    EXPECT_EQ(RegValueText({4, std::string("\x02\x01\0\0", 4)}), "&h000102");   // two digits a byte
     const std::string folder = "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo";
     const std::string place1 = "C:\\msinfo\\msinfo32.exe", place2 = folder + "\\MSINFO32.EXE";
     // Started by its full path, quoted: unquoted, "C:\Program.exe" would run first.
@@ -81,8 +79,10 @@ TEST(AboutBox, NamesTheProgramAndStartsSystemInformationFromEitherPlaceOrSaysItI
     for (const Case& c : cases) {
         SCOPED_TRACE(c.place1.substr(0, 40) + (c.toolExists ? " +tool" : ""));
         HelpWorld w;
-        if (!c.place1.empty()) w.setReg(kSysInfoKey, "PATH", c.place1 + '\0');
-        w.setReg("SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", folder);
+        const RegRoot root = RegRoot::LocalMachine;
+        if (!c.place1.empty())
+            w.registry.setString(root, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", c.place1 + '\0');
+        w.registry.setString(root, "SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", folder);
         if (c.toolExists) w.fs.put(place2, "MZ", AttrHidden);
         w.shell.runResult = c.runWorks;
         w.forms.scripts["frmAbout"] = [&](Form& about) {
@@ -93,9 +93,8 @@ TEST(AboutBox, NamesTheProgramAndStartsSystemInformationFromEitherPlaceOrSaysItI
         };
         mnuHelpAbout(w.ctx);
         EXPECT_EQ(w.shell.ran, c.ran.empty() ? Log{} : Log{c.ran});
-        const bool works = !c.ran.empty() && c.runWorks;
-        EXPECT_EQ(w.messages.boxes(), works ? Log{} : Log{FakeMessageBoxes::box(kAppTitle,
-                                                  "System Information Is Unavailable At This Time", MbOk)});
+        const Log unavailable{Box(kAppTitle, "System Information Is Unavailable At This Time", MbOk)};
+        EXPECT_EQ(w.messages.boxes(), !c.ran.empty() && c.runWorks ? Log{} : unavailable);
     }
 }
 
@@ -104,10 +103,8 @@ TEST(UpdateCheck, AnswerDecidesBetweenMessageDialogAndFailure) {
     // The status is what stands between the first "<status>" and the first "</status>" after it.
     const std::tuple<const char*, const char*, Outcome> cases[] = {
         {"<status>1</status>", "204", UpToDate}, {"<reply><status>1</status><n>x</n></reply>", "200", UpToDate},
-        {"<status>2</status>", "200", Dialog}, {"<status> 1 </status><status>1</status>", "200", Dialog},
-        {"</status><status>1</status>", "200", Dialog}, {"<status>1", "200", Dialog},
-        {"<status>1</status>", "404", Failure}, {"    ", "200", Failure}, {"<status>1</status>", "", Failure}};
-    const std::string failure = "Failure connecting to internet or webserver. HTTP response code: ";
+        {"<status> 1 </status><status>1</status>", "200", Dialog}, {"</status><status>1</status>", "200", Dialog},
+        {"<status>1", "200", Dialog}, {"<status>1</status>", "404", Failure}, {"    ", "200", Failure}};
     for (auto [body, code, outcome] : cases) {
         SCOPED_TRACE(std::string(body) + " / " + code);
         HelpWorld w;
@@ -117,54 +114,26 @@ TEST(UpdateCheck, AnswerDecidesBetweenMessageDialogAndFailure) {
         EXPECT_EQ(call.url + " " + call.post + " " + std::to_string(call.port),
                   "http://www.example.test/support/checkupdates.php appid=LE&version=1.0.3 80");
         EXPECT_FALSE(w.desktop.busy);
-        Log boxes;
-        if (outcome == UpToDate) boxes = {FakeMessageBoxes::box("Vantrel", "Quorvel Lite is up to date", MbIconInformation)};
-        if (outcome == Failure) boxes = {FakeMessageBoxes::box("Error", failure + code, MbIconCritical)};
-        EXPECT_EQ(w.messages.boxes(), boxes);
+        const std::string failed = "Failure connecting to internet or webserver. HTTP response code: ";
+        const Log boxes[] = {{Box("Vantrel", "Quorvel Lite is up to date", MbIconInformation)}, {},
+                             {Box("Error", failed + code, MbIconCritical)}};
+        EXPECT_EQ(w.messages.boxes(), boxes[outcome]);
         EXPECT_EQ(w.forms.shown, outcome == Dialog ? Log{"frmcheckupdate modeless"} : Log{});
     }
 }
 
-TEST(UpdateDialog, ReusedWhileOpenRefusesAnEmptyLinkAndClosesOnceThePageIsAsked) {
-    HelpWorld w;
-    w.checkUpdates();
-    EXPECT_EQ(w.dialogView().caption("lbdesc"), "A newer Quorvel Lite is out");
-    w.programStrings.texts[998] = "Quorvel Next";   // the product named in the answer
-    w.checkUpdates("<status>3</status>");
-    EXPECT_EQ(w.forms.shown.size(), 1u);
-    EXPECT_EQ(w.dialogView().caption("lbdesc"), "A newer Quorvel Next is out");
-    const std::string page = "http://www.example.test/support/software.html";
-    EXPECT_EQ(w.dialogView().caption("lburl"), page);
-    w.dialogView().setCaption("lburl", "  ");
-    w.dialog.click("lburl");
-    EXPECT_TRUE(w.dialogView().isOpen());
-    w.dialogView().setCaption("lburl", page);
-    w.shell.openResult = 32;   // the browser failed: reported, and the dialog closes all the same
-    w.shell.errorDescription = "No browser";
-    w.dialog.click("lburl");
-    EXPECT_EQ(w.shell.opened, Log{page});
-    EXPECT_EQ(w.messages.boxes(), (Log{FakeMessageBoxes::box("Notice", "No address", MbIconExclamation),
-                                       FakeMessageBoxes::box("Failure", "Error: No browser", MbIconCritical)}));
-    EXPECT_FALSE(w.dialogView().isOpen() || w.desktop.busy);
-    w.checkUpdates("<status>3</status>");
-    EXPECT_EQ(w.forms.shown.size(), 2u);
-    EXPECT_TRUE(w.dialogView().isOpen());
-}
-
 TEST(HttpRequestPlan, HostObjectMethodAndFlags) {
     // The scheme is removed case-sensitively, wherever it occurs; no post data means GET.
-    const std::tuple<const char*, const char*, const char*, const char*, int> cases[] = {
-        {"http://www.example.test/support/check.php", "www.example.test", "support/check.php", "x=1", 80},
-        {"https://secure.example.test/go?to=http://other/y", "secure.example.test", "go?to=other/y", "", 443},
-        {"www.example.test", "www.example.test", "", "", 80}, {"HTTP://host/x", "HTTP:", "/host/x", "", 80},
-    };
-    const std::string form = " POST Content-Type: application/x-www-form-urlencoded\r\n";
-    for (auto [url, host, object, post, port] : cases) {
+    const std::tuple<const char*, const char*, int, const char*> cases[] = {
+        {"http://www.example.test/support/check.php", "x=1", 80, "www.example.test support/check.php POST"},
+        {"https://secure.example.test/go?to=http://other/y", "", 443, "secure.example.test go?to=other/y GET"},
+        {"www.example.test", "", 80, "www.example.test  GET"}, {"HTTP://host/x", "", 80, "HTTP: /host/x GET"}};
+    for (auto [url, post, port, expected] : cases) {
         auto plan = PlanHttpRequest(url, post, port);
         ASSERT_TRUE(plan.has_value()) << url;
-        EXPECT_EQ(plan->host + " " + plan->object + " " + plan->method + " " + plan->headers + plan->body,
-                  std::string(host) + " " + object + (*post ? form : " GET ") + post);
+        EXPECT_EQ(plan->host + " " + plan->object + " " + plan->method + plan->body, expected + std::string(post));
         EXPECT_EQ(plan->flags, port == 443 ? 0x00801000u : 0x80000000u) << url;
     }
+    EXPECT_EQ(PlanHttpRequest("h/x", "a", 80)->headers, "Content-Type: application/x-www-form-urlencoded\r\n");
     EXPECT_FALSE(PlanHttpRequest("http://www.example.test", "a=b", 80).has_value());
 }

@@ -23,21 +23,22 @@ struct DialogWorld : LockTimerWorld {
     void during(const char* form, std::function<void(Form&, FakeView&)> script) {
         forms.scripts[form] = [this, script](Form& f) { script(f, forms.viewOf(f)); };
     }
-    // frmRemindTime (shown when arming) or its twin frmRemind (from the settings entries).
-    void show(bool remindTime) { remindTime ? ShowRemindTimeDialog(ctx) : ShowRemindDialog(ctx); }
+    void setDuration(const char* hours) {
+        during("frmSetTimer", [hours](Form& f, FakeView& v) {
+            v.setText("combo1", hours);
+            f.click("cmdOk");
+        });
+    }
 };
-
-const char* DialogName(bool remindTime) { return remindTime ? "frmRemindTime" : "frmRemind"; }
 
 std::string Duration(int hours) { return "Your timer has been set to lock for " + std::to_string(hours) + " hours."; }
 
 }  // namespace
 
 TEST(SetTimerDialog, OffersAValidStoredDurationAndStoresOnlyAValidChoice) {
-    // A critical message keeps the dialog open; nullptr: no message.
-    struct Case { const char *before, *offered, *typed, *button; bool failWrite; const char *message; };
+    struct Case { const char *before, *offered, *typed, *button; bool failWrite; const char* message; };
     const char* const select = "Please select hour.";
-    const Case cases[] = {
+    const Case cases[] = {   // a critical message keeps the dialog open; nullptr: no message
         {"7\r\n", "7", "9", "cmdOk", false, "Lock duration has been set to 9 hour(s)."},
         {"100\r\n", "", "25", "cmdOk", false, select},   // 100: for the lock screen only
         {"7\r\n", "7", "0", "cmdOk", false, select}, {"7\r\n", "7", "3", "cmdCancel", false, nullptr},
@@ -54,57 +55,32 @@ TEST(SetTimerDialog, OffersAValidStoredDurationAndStoresOnlyAValidChoice) {
             v.setText("combo1", c.typed);
             f.click(c.button);
             EXPECT_EQ(v.isOpen(), critical);
-            EXPECT_EQ(v.focus, critical ? "combo1" : "");
         });
         ShowSetTimerDialog(w.ctx);
         EXPECT_EQ(w.timerContent(), stored ? std::string(c.typed) + "\r\n" : c.before);
-        EXPECT_FALSE(w.leftovers());
         const unsigned flags = critical ? MbOk | MbIconCritical : MbOk;
         EXPECT_EQ(w.messages.boxes(), c.message ? Log{FakeMessageBoxes::box(kAppTitle, c.message, flags)} : Log{});
     }
 }
 
-TEST(RecoverySettingsDialogs, OpenWithTheOwnersNameTheDurationAndTheirCloseCaption) {
-    // frmRemindTime makes sure a duration exists (24 hours); frmRemind only says there is none.
-    struct Case { bool remindTime; std::int16_t fromLock; const char *before, *close, *after; std::string text; };
-    const Case cases[] = {
-        {true, -1, "3\r\n", "L129", "3\r\n", Duration(3)}, {false, 0, "3\r\n", "L128", "3\r\n", Duration(3)},
-        {false, -1, "100\r\n", "L129", "100\r\n", "No timer."}, {true, -1, "", "L129", "24\r\n", Duration(24)},
-        {true, -1, "100\r\n", "L129", "24\r\n", Duration(24)},
-        {true, -1, nullptr, "L129", "<none>", "No timer."},   // nullptr: even the default cannot be stored
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(DialogName(c.remindTime)) + " " + (c.before ? c.before : "read-only"));
-        DialogWorld w;
-        w.ctx.globals().fromLockCommand = c.fromLock;
-        if (c.before && *c.before) w.putTimer(c.before);
-        if (!c.before) w.fs.failWrites.insert(w.plain);
-        w.during(DialogName(c.remindTime), [&](Form&, FakeView& v) {
-            EXPECT_EQ(v.caption("lbfrDescrip") + " " + v.caption("cmdClose"), "Ann, L544 " + std::string(c.close));
-            EXPECT_EQ(v.caption("lbTimeDuration"), c.text);
-            EXPECT_EQ(v.isChecked("Option2_0"), c.remindTime);
-            EXPECT_FALSE(v.isChecked("Option2_1") || v.isChecked("Option1_0") || v.isChecked("Option1_1"));
-        });
-        w.show(c.remindTime);
-        EXPECT_EQ(w.forms.shown, Log{std::string(DialogName(c.remindTime)) + " modal"});
-        EXPECT_EQ(w.timerContent(), c.after);
-        EXPECT_FALSE(w.leftovers());
-    }
-}
-
 TEST(RemindTimeDialog, ArmingJourneyThroughOptionsDurationPassphraseAndSave) {
+    DialogWorld unstorable;   // a duration that cannot be stored is not claimed
+    unstorable.fs.failWrites.insert(unstorable.plain);
+    unstorable.during("frmRemindTime", [](Form&, FakeView& v) { EXPECT_EQ(v.caption("lbTimeDuration"), "No timer."); });
+    ShowRemindTimeDialog(unstorable.ctx);
     DialogWorld w;
+    w.putTimer("100\r\n");   // for the lock screen only: the dialog stores the default instead
     w.fs.put(w.path("passadd.tmp"), "x");
     w.fs.put(w.path("passadd.txt"), "y", AttrHidden);
     for (const char* key : {"OTHER", "ARMED"}) {
         w.ctx.globals().lockUSBKeyId = key;
         ASSERT_TRUE(SavePassword(w.ctx, std::string("pass of ") + key));
     }
-    w.during("frmSetTimer", [&](Form& f, FakeView& v) {
-        v.setText("combo1", "5");
-        f.click("cmdOk");
-    });
+    w.setDuration("5");
     w.during("frmRemindTime", [&](Form& f, FakeView& v) {
+        EXPECT_EQ(v.caption("lbfrDescrip") + " " + v.caption("cmdClose"), "Ann, L544 L129");
+        EXPECT_EQ(v.caption("lbTimeDuration") + " " + w.timerContent(), Duration(24) + " 24\r\n");
+        EXPECT_TRUE(v.isChecked("Option2_0"));
         f.click("cmdSetTime");
         EXPECT_EQ(v.caption("lbTimeDuration"), Duration(5));
         f.click("cmdSetPass");
@@ -122,38 +98,28 @@ TEST(RemindTimeDialog, ArmingJourneyThroughOptionsDurationPassphraseAndSave) {
         EXPECT_FALSE(v.isOpen());
     });
     ShowRemindTimeDialog(w.ctx);
+    EXPECT_EQ(unstorable.forms.shown, Log{"frmRemindTime modal"});
     EXPECT_EQ(w.mainWindow.calls, Log{"setPassword"});
     EXPECT_EQ(GetPassword(w.ctx, "ARMED") + "|" + GetPassword(w.ctx, "OTHER"), "|pass of OTHER");
     EXPECT_FALSE(w.fs.has(w.path("passadd.tmp")) || w.fs.has(w.path("passadd.txt")) || w.fs.has(w.path("pass.ini")));
     EXPECT_EQ(w.timerContent(), "<none>");   // saved with no timer
     const std::string ask = FakeMessageBoxes::box("L304", "Delete?", MbYesNo | MbIconExclamation);
-    EXPECT_EQ(w.messages.boxes(), (Log{FakeMessageBoxes::box(kAppTitle, "Lock duration has been set to 5 hour(s).", MbOk),
-                                       ask, ask, FakeMessageBoxes::box("L307", "Ann, saved.", MbOk | MbIconInformation)}));
-    w.during("frmRemindTime", [&](Form& f, FakeView&) {   // closing leaves a duration, whatever was chosen
-        f.click("lbTimerNo");
-        DeleteLockTimer(w.ctx);
-        f.click("cmdClose");
-    });
-    ShowRemindTimeDialog(w.ctx);
-    EXPECT_EQ(w.timerContent(), "24\r\n");
+    const std::string set = FakeMessageBoxes::box(kAppTitle, "Lock duration has been set to 5 hour(s).", MbOk);
+    const std::string saved = FakeMessageBoxes::box("L307", "Ann, saved.", MbOk | MbIconInformation);
+    EXPECT_EQ(w.messages.boxes(), (Log{set, ask, ask, saved}));
 }
 
-TEST(RemindDialog, SetsDurationAndPassphraseWithoutRefreshingAndCloseDropsTheTimerWhenChosen) {
+TEST(RemindDialog, SetsDurationWithoutRefreshingAndCloseDropsTheTimerWhenChosen) {
     DialogWorld w;
-    w.during("frmSetTimer", [&](Form& f, FakeView& v) {
-        v.setText("combo1", "5");
-        f.click("cmdOk");
-    });
+    w.ctx.globals().fromLockCommand = 0;
+    w.setDuration("5");
     w.during("frmRemind", [&](Form& f, FakeView& v) {
+        EXPECT_EQ(v.caption("lbfrDescrip") + " " + v.caption("cmdClose"), "Ann, L544 L128");
         f.click("cmdSetTime");
-        f.click("cmdSetPass");
-        EXPECT_EQ(v.caption("lbTimeDuration"), "No timer.");
-        EXPECT_EQ(w.timerContent(), "5\r\n");
+        EXPECT_EQ(v.caption("lbTimeDuration") + " " + w.timerContent(), "No timer. 5\r\n");
         f.click("lbTimerNo");
         f.click("cmdClose");
     });
     ShowRemindDialog(w.ctx);
-    EXPECT_EQ(w.mainWindow.calls, Log{"setPassword"});
-    EXPECT_EQ(w.forms.shown, (Log{"frmRemind modal", "frmSetTimer modal"}));
     EXPECT_EQ(w.timerContent(), "<none>");
 }
