@@ -59,7 +59,7 @@ TEST(LockRecord, OnXpTheRecordOnThePcComesBeforeAnOlderOneInTheProgramFolderAndO
     EXPECT_TRUE(w.fs.has(w.path("tpserial1.dat")));
 }
 
-TEST(LockRecord, OnWin98TheShortcutsAndRunValueComeAndGoWithTheRecord) {
+TEST(LockRecord, OnWin98TheShortcutsAndRunValueComeAndGoWithTheRecordWhateverBecameOfEarlierSteps) {
     const std::pair<std::string, std::string> derived[] = {
         {kUser98 + "\\", kAll98}, {"C:\\A\\B\\C", "C:\\A\\All Users\\B\\C\\"}, {"C:\\A\\B", ""}, {"", ""}};
     for (auto& [user, all] : derived) EXPECT_EQ(AllUsersStartupFolder(user), all) << user;
@@ -71,7 +71,9 @@ TEST(LockRecord, OnWin98TheShortcutsAndRunValueComeAndGoWithTheRecord) {
         DelLockIni(w.ctx);   // nothing there: nothing attempted
         EXPECT_TRUE(w.fs.log.empty() && w.secureDelete.calls.empty());
         w.fs.put(kUser98 + "\\SCQuorvel.lnk", "OLD", AttrHidden | AttrSystem);
-        WriteLockIni(w.ctx);
+        if (!allUsersFolder) w.fs.failWrites = {w.record("tplockts.ini"), w.record("tpserial1.dat")};
+        WriteLockIni(w.ctx);   // a failed step stops none of the later ones
+        EXPECT_TRUE(w.fs.has(w.record("tpserial2.dat")));
         EXPECT_EQ(w.secureDelete.calls, std::vector<std::string>{kUser98 + "\\SCQuorvel.lnk"});
         EXPECT_EQ(w.fs.get(kUser98 + "\\SCQuorvel.lnk") + w.fs.get(kAll98 + "SCQuorvel.lnk"),
                   allUsersFolder ? "LNKLNK" : "LNK");
@@ -86,7 +88,7 @@ TEST(LockRecord, OnWin98TheShortcutsAndRunValueComeAndGoWithTheRecord) {
     }
 }
 
-TEST(LockRecord, NoStartupFolderStopsAfterTheRecordFilesButFailedStepsDoNot) {
+TEST(LockRecord, NoStartupFolderStopsAfterTheRecordFilesAndAFailedSecureDeleteFallsBack) {
     RecordWorld w(3, "");
     w.registry.values[kRunPath] = {1, "kept"};
     WriteLockIni(w.ctx);
@@ -94,16 +96,13 @@ TEST(LockRecord, NoStartupFolderStopsAfterTheRecordFilesButFailedStepsDoNot) {
     DelLockIni(w.ctx);
     EXPECT_FALSE(w.fs.has(w.record("tpserial2.dat")));
     EXPECT_EQ(w.registry.values[kRunPath].data, "kept");
-
-    RecordWorld failing(3, kUser98);
-    failing.fs.failWrites = {failing.record("tplockts.ini"), failing.record("tpserial1.dat")};
-    WriteLockIni(failing.ctx);
-    EXPECT_TRUE(failing.fs.has(failing.record("tpserial2.dat")) && failing.fs.has(kUser98 + "\\SCQuorvel.lnk"));
-    EXPECT_TRUE(failing.registry.values.count(kRunPath));
-    failing.secureDelete.works = false;   // the plain delete follows
-    failing.fs.put("C:\\t.lnk", "old", AttrSystem);
-    EXPECT_EQ(SecureDelete(failing.ctx, "C:\\t.lnk"), 0);
-    EXPECT_FALSE(failing.fs.has("C:\\t.lnk"));
+    w.secureDelete.works = false;   // the plain delete follows
+    w.fs.put("C:\\t.lnk", "old", AttrSystem);
+    EXPECT_EQ(SecureDelete(w.ctx, "C:\\t.lnk"), 0);
+    EXPECT_FALSE(w.fs.has("C:\\t.lnk"));
+    w.fs.mkdir("C:\\dir.lnk");   // a folder in the way is never deleted
+    CopyFileSilent(w.ctx, w.path("SCQuorvel.lnk"), "C:\\dir.lnk");
+    EXPECT_TRUE(w.fs.folders.count("C:\\dir.lnk"));
 }
 
 TEST(LockRecord, ReadingDamagedRecords) {
