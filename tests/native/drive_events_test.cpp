@@ -77,10 +77,11 @@ TEST(DriveEvents, OtherSticksShowANoticeOnlyWhileLockedAndTheKeyUnlocksAndCloses
 
 TEST(DriveEvents, PollingTick) {
     LockedWorld w;
-    w.locked();
     FakeView mainView;
     w.desktop.windows[{"Shell_TrayWnd", ""}] = 9;
     w.ctx.globals().deviceCountSeen = 1;
+    PollForKey(w.ctx, mainView);   // not locked: the task bar is left alone
+    w.locked();
     PollForKey(w.ctx, mainView);   // same count: no notice, task bar kept off, timer again
     EXPECT_EQ(w.lockScreen.calls, Log{"taskbar 0"});
     EXPECT_TRUE(mainView.timerEnabled("Timer1"));
