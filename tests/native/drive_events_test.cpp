@@ -8,12 +8,13 @@ using namespace qv::test;
 
 namespace {
 
+const std::vector<std::string> kOther = {"1111", "2222", "OTHER"}, kKey = {"0951", "1642", "QV0001KEY"};
+
 struct LockedWorld : FakeWorld {
     LockedWorld() {
         ctx.globals().lockUSBKeyId = "09511642QV0001KEY";
-        usbSerial.setDevices({{"1111", "2222", "OTHER"}});
+        usbSerial.setDevices({kOther});
     }
-    void keyBack() { usbSerial.setDevices({{"1111", "2222", "OTHER"}, {"0951", "1642", "QV0001KEY"}}); }
     void locked() {
         lockScreen.loaded = true;
         ctx.globals().lockScreenActive = -1;
@@ -33,7 +34,7 @@ TEST(DriveEvents, RemovalWhileArmedLocksUnlessTheKeyIsStillThere) {
         SCOPED_TRACE(c.name);
         LockedWorld w;
         w.desktop.windows[{"", "Runboard"}] = 5;
-        if (c.keyStays) w.keyBack();
+        if (c.keyStays) w.usbSerial.setDevices({kOther, kKey});
         w.usbSerial.loadable = c.libraryLoads;
         HandleShellNotify(w.ctx, kDriveRemoved);
         EXPECT_EQ(w.lockScreen.calls, c.locks ? Log{"open"} : Log{});
@@ -42,63 +43,52 @@ TEST(DriveEvents, RemovalWhileArmedLocksUnlessTheKeyIsStillThere) {
     }
 }
 
-TEST(DriveEvents, KeyBackUnlocksAndClosesOpenLockDialogs) {
+TEST(DriveEvents, OtherSticksShowANoticeOnlyWhileLockedAndTheKeyUnlocksAndClosesOpenLockDialogs) {
     for (bool resumed : {false, true}) {   // a lock resumed at start-up also closes the main window
         SCOPED_TRACE(resumed);
         LockedWorld w;
+        HandleShellNotify(w.ctx, kDriveAdded);   // armed, not locked: nothing
+        w.lockScreen.loaded = true;   // still opening: nothing to show the notice on yet
+        HandleShellNotify(w.ctx, kDriveAdded);
         w.locked();
+        HandleShellNotify(w.ctx, kDriveAdded);
+        HandleShellNotify(w.ctx, 0x08);   // other events: nothing
         w.ctx.globals().lockResumedAtStartup = resumed;
         OpenDialog dialog;
         w.forms.showModeless(dialog);   // stands for the modal password dialog being open
         w.ctx.globals().passwordDialogOpen = -1;
         w.ctx.globals().passwordForm = &dialog;
-        w.keyBack();
+        w.usbSerial.setDevices({kOther, kKey});
         // Each return arrives twice, as the shell's notice and as the system's broadcast.
         HandleShellNotify(w.ctx, kDriveAdded);
         HandleShellNotify(w.ctx, kDriveAdded);
         EXPECT_FALSE(w.forms.viewOf(dialog).isOpen());
-        Log mainCalls{"delLockIni", "stopPolling"};
-        if (resumed) mainCalls.push_back("unload");
-        EXPECT_EQ(w.mainWindow.calls, mainCalls);
-        EXPECT_EQ(w.lockScreen.calls, (Log{"stopClock", "unload"}));
         w.usbSerial.setDevices({});   // notifications stay: pulling the key again locks again, once
         HandleShellNotify(w.ctx, kDriveRemoved);
         HandleShellNotify(w.ctx, kDriveRemoved);
-        EXPECT_EQ(w.lockScreen.calls, (Log{"stopClock", "unload", "open"}));
-        mainCalls.push_back("writeLockIni");
-        EXPECT_EQ(w.mainWindow.calls, mainCalls);
+        EXPECT_EQ(w.lockScreen.calls, (Log{"wrongKey", "stopClock", "unload", "open"}));
+        EXPECT_EQ(w.mainWindow.calls, (resumed ? Log{"delLockIni", "stopPolling", "unload", "writeLockIni"}
+                                               : Log{"delLockIni", "stopPolling", "writeLockIni"}));
     }
-}
-
-TEST(DriveEvents, OtherStickShowsTheWrongKeyNoticeOnlyWhileLocked) {
-    LockedWorld w;
-    HandleShellNotify(w.ctx, kDriveAdded);   // armed, not locked
-    w.lockScreen.loaded = true;   // still opening: nothing to show the notice on yet
-    HandleShellNotify(w.ctx, kDriveAdded);
-    EXPECT_TRUE(w.lockScreen.calls.empty());
-    w.locked();
-    HandleShellNotify(w.ctx, kDriveAdded);
-    HandleShellNotify(w.ctx, 0x08);   // other events: nothing
-    EXPECT_EQ(w.lockScreen.calls, Log{"wrongKey"});
-    EXPECT_TRUE(w.mainWindow.calls.empty());
 }
 
 TEST(DriveEvents, PollingTick) {
     LockedWorld w;
-    w.locked();
     FakeView mainView;
     w.desktop.windows[{"Shell_TrayWnd", ""}] = 9;
     w.ctx.globals().deviceCountSeen = 1;
+    PollForKey(w.ctx, mainView);   // not locked: the task bar is left alone
+    w.locked();
     PollForKey(w.ctx, mainView);   // same count: no notice, task bar kept off, timer again
     EXPECT_EQ(w.lockScreen.calls, Log{"taskbar 0"});
     EXPECT_TRUE(mainView.timerEnabled("Timer1"));
 
-    w.usbSerial.setDevices({{"1111", "2222", "OTHER"}, {"3333", "4444", "X"}});
+    w.usbSerial.setDevices({kOther, {"3333", "4444", "X"}});
     PollForKey(w.ctx, mainView);   // one more device: the notice
     EXPECT_EQ(w.lockScreen.calls.back(), "wrongKey");
     EXPECT_EQ(w.ctx.globals().deviceCountSeen, 2);
 
-    w.keyBack();
+    w.usbSerial.setDevices({kOther, kKey});
     PollForKey(w.ctx, mainView);   // the key: unlock and close the main window, no new tick
     EXPECT_EQ(w.mainWindow.calls, (Log{"delLockIni", "unload"}));
     EXPECT_FALSE(mainView.timerEnabled("Timer1"));

@@ -10,155 +10,93 @@ using namespace qv::test;
 
 namespace {
 
+// The lock screen with the real reader of the lock duration (tmhr.tmp).
 struct LockWorld : LockTimerWorld {
-    int hours = 0;   // what the duration reader gives
-    LockForm form{ctx, [this](Context&) { return hours; }};
+    LockForm form{ctx};
 
     FakeView& view() { return forms.viewOf(form); }
+    LockScreenControl& screen() { return form; }
     void tick(const char* timer = "Timer1") { static_cast<Form&>(form).timer(timer); }
     // The screen comes up and its clock ticks once, which completes the lock.
     void open() { form.open(), tick(); }
-    void closeScreen() { static_cast<LockScreenControl&>(form).unload(); }
 };
 
 std::array<int, 4> Box(const FakeView::Control& c) { return {c.left, c.top, c.width, c.height}; }
-bool Inside(const FakeView::Control& a, const FakeView::Control& p) {
-    return a.left >= p.left && a.top >= p.top && a.left + a.width <= p.left + p.width &&
-           a.top + a.height <= p.top + p.height;
-}
 
 }  // namespace
 
-TEST(LockScreen, LockDownIsEngagedAndReleasedInOrderForEachWindowsFamily) {
-    // The screen shows with keys already swallowed; the lock-down and the caller's record follow
-    // at the clock's first tick.
-    const Log nt{"hook desktop", "shown", "LockW2kSpecialKey 0", "LockW2kTaskManager 0", "LockWAllTaskbar 0", "record",
-                 "close", "LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1", "unhook 77",
-                 "releaseShift"},
-        w98{"hook thread", "shown", "LockW98SpecialKey 0", "LockWAllTaskbar 0", "record", "close",
-            "LockWAllTaskbar -1", "LockW98SpecialKey -1", "unhook 77", "releaseShift"},
-        failedHook{"hook desktop", "shown", "LockW2kSpecialKey 0", "LockW2kTaskManager 0", "LockWAllTaskbar 0",
-                   "record", "close", "LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1",
-                   "releaseShift"},
-        noInput{"shown", "LockW2kSpecialKey 0", "LockW2kTaskManager 0", "LockWAllTaskbar 0", "record", "close",
-                "LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1"};
-    // Any code but 3 and 4 takes the Windows 2000 way. A failed hook is not removed, yet Shift is released;
-    // without the input service (-1) the library steps still run.
-    struct Case { std::int16_t osCode; int hook; const Log& calls; };
-    for (const Case& c : {Case{-1, 77, nt}, Case{3, 77, w98}, Case{4, 77, w98},
-                          Case{-1, 0, failedHook}, Case{-1, -1, noInput}}) {
+TEST(LockScreen, LockDownAndLauncherAreTakenGivenBackForASessionEndAndReleasedInOrderForEachWindowsFamily) {
+    // Keys are swallowed as the screen shows; the lock-down, the caller's record and closing the launcher follow at
+    // the clock's first tick. Codes 3 and 4 are Windows 98 and Me. A failed hook (0) is not removed, yet Shift is
+    // released; without the input service (-1) the library steps still run. A launcher closed by the lock is
+    // started again, hidden, from the first of its paths that exists.
+    const Log ntOff{"LockW2kSpecialKey 0", "LockW2kTaskManager 0", "LockWAllTaskbar 0"},
+        ntOn{"LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1"},
+        w98Off{"LockW98SpecialKey 0", "LockWAllTaskbar 0"}, w98On{"LockWAllTaskbar -1", "LockW98SpecialKey -1"};
+    const std::string first = "C:\\Vantrel\\KvRun\\KvRun.exe", second = "C:\\Program Files\\Vantrel\\KvRun\\KvRun.exe";
+    struct Case { std::int16_t osCode; int hook; Log hookCall, off, on, release; bool launcher; Log files, started; };
+    const Case cases[] = {
+        {-1, 77, {"hook desktop"}, ntOff, ntOn, {"unhook 77", "releaseShift"}, true, {first, second}, {first}},
+        {4, 77, {"hook thread"}, w98Off, w98On, {"unhook 77", "releaseShift"}, true, {second}, {second}},
+        {-1, 0, {"hook desktop"}, ntOff, ntOn, {"releaseShift"}, true, {}, {}},
+        {-1, -1, {}, ntOff, ntOn, {}, false, {first}, {}},   // not closed, so not restarted
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.osCode) + " hook " + std::to_string(c.hook));
         LockWorld w;
         w.ctx.globals().osCode = c.osCode;
         if (c.hook < 0) w.ctx.setInputLock(nullptr);
         else w.input.handle = c.hook;
+        for (const std::string& file : c.files) w.fs.put(file, "MZ");
+        if (c.launcher) w.desktop.windows[{"ThunderRT6FormDC", "KvRun (001/005)"}] = 0x5150;
+        w.screen().sessionEnding();   // not loaded: nothing to give back
         w.form.open([&] { w.lockDown.calls.push_back("record"); });
-        w.form.open([&] { w.lockDown.calls.push_back("second record"); });   // a second open does nothing
+        w.form.open();   // a second open does nothing
         static_cast<Form&>(w.form).closeRequested();   // and the user cannot close it
-        EXPECT_EQ(w.forms.shown, Log{"frmLock modeless"});
         EXPECT_TRUE(w.view().isOpen() && w.view().topMost && w.view().timerEnabled("Timer1"));
+        EXPECT_EQ(w.forms.shown.size(), 1u);
         w.lockDown.calls.push_back("shown");
         w.tick();
         w.tick();
         EXPECT_EQ(w.ctx.globals().lockScreenActive, -1);
-        EXPECT_EQ(w.form.keyboardHook(), c.hook < 0 ? 0u : std::uintptr_t(c.hook));
-
+        EXPECT_EQ(w.desktop.closed.size(), c.launcher ? 1u : 0u);
+        for (int i = 0; i < 2; ++i) w.screen().sessionEnding();   // gives the features back once,
+        for (int i = 0; i < 2; ++i) w.screen().sessionGoesOn();   // and a cancelled end takes them again once
         w.lockDown.calls.push_back("close");
-        w.closeScreen();
-        EXPECT_EQ(w.lockDown.calls, c.calls);
-        EXPECT_FALSE(w.form.isLoaded() || w.view().isOpen());
-        EXPECT_EQ(w.ctx.globals().lockScreenActive, 0);
-        EXPECT_EQ(w.form.keyboardHook(), 0u);
-    }
-}
-
-TEST(LockScreen, SessionEndGivesTheFeaturesBackOnceAndACancelledEndTakesThemAgain) {
-    LockWorld w;
-    auto& screen = static_cast<LockScreenControl&>(w.form);
-    screen.sessionEnding();   // not loaded: nothing to give back
-    w.open();
-    w.lockDown.calls.clear();
-    for (int i = 0; i < 2; ++i) screen.sessionEnding();
-    for (int i = 0; i < 2; ++i) screen.sessionGoesOn();
-    EXPECT_EQ(w.lockDown.calls, (Log{"LockWAllTaskbar -1", "LockW2kSpecialKey -1", "LockW2kTaskManager -1",
-                                     "LockW2kSpecialKey 0", "LockW2kTaskManager 0", "LockWAllTaskbar 0"}));
-}
-
-TEST(LockScreen, LauncherIsClosedAndLaterRestartedFromTheFirstPathThatExists) {
-    const std::string first = "C:\\Vantrel\\KvRun\\KvRun.exe", second = "C:\\Program Files\\Vantrel\\KvRun\\KvRun.exe";
-    using Files = std::vector<std::pair<std::string, unsigned>>;
-    struct Case { bool window; Files files; std::int16_t osCode; std::string started; };
-    const Case cases[] = {
-        {true, {{first, AttrArchive}, {second, AttrArchive}}, -1, first}, {true, {{second, AttrArchive}}, -1, second},
-        {true, {{first, AttrHidden | AttrSystem}}, 3, first},   // hidden and system files count
-        {true, {}, -1, ""},   // "": nothing started
-        {false, {{first, AttrArchive}}, -1, ""},   // not closed, so not restarted
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.started + (c.window ? " window" : " no window"));
-        LockWorld w;
-        w.ctx.globals().osCode = c.osCode;
-        for (auto& [path, attributes] : c.files) w.fs.put(path, "MZ", attributes);
-        if (c.window) w.desktop.windows[{"ThunderRT6FormDC", "KvRun (001/005)"}] = 0x5150;
-        w.open();
-        EXPECT_EQ(w.form.launcherClosed(), c.window);
-        EXPECT_EQ(w.desktop.closed, c.window ? std::vector<WindowHandle>{0x5150} : std::vector<WindowHandle>{});
         EXPECT_TRUE(w.shell.opened.empty());
-        w.closeScreen();
-        EXPECT_EQ(w.shell.opened, c.started.empty() ? Log{} : Log{c.started});
+        w.screen().unload();
+        Log expected = c.hookCall;
+        for (const Log& part : {Log{"shown"}, c.off, Log{"record"}, c.on, c.off, Log{"close"}, c.on, c.release})
+            expected.insert(expected.end(), part.begin(), part.end());
+        EXPECT_EQ(w.lockDown.calls, expected);
+        EXPECT_FALSE(w.form.isLoaded() || w.view().isOpen() || w.ctx.globals().lockScreenActive);
+        EXPECT_EQ(w.shell.opened, c.started);
         EXPECT_TRUE(c.started.empty() || (w.shell.openedIn == LockWorld::kFolder && w.shell.openedHidden));
     }
 }
 
-TEST(LockScreen, CaptionsCarryTheOwnerAndSuffixesAndChineseTextsAreLarger) {
-    LockWorld builtIn;   // missing language texts leave the built-in captions, with no suffix
-    builtIn.form.open();
-    EXPECT_EQ(builtIn.view().caption("lbCurrTime"), "Current Time :");
-    struct Case { const char* languageId; int headline, notice, normal; };
-    for (const Case& c : {Case{"0409", 12, 10, 8}, Case{"0804", 14, 12, 9}, Case{"0404", 14, 12, 9}}) {
-        SCOPED_TRACE(c.languageId);
-        LockWorld w;
-        w.ctx.globals().languageId = c.languageId;
-        w.ctx.globals().ownerName = "Ann";
-        w.loadStrings({{503, "Hello %USERNAME, use %username's key"}, {116, "Now"}});
-        w.form.open();
-        FakeView& v = w.view();
-        EXPECT_EQ(v.caption("lbDescrip"), "Hello Ann, use Ann's key");
-        EXPECT_EQ(v.caption("lbCurrTime"), "Now : ");
-        EXPECT_EQ((std::array{v.c("lbLockRun").fontSize, v.c("lbInvalidST").fontSize, v.c("cButtonUnlock").fontSize}),
-                  (std::array{c.headline, c.notice, c.normal}));
-    }
-}
-
 TEST(LockScreen, WindowCoversEveryMonitorAndThePanelsSitInThePrimaryWorkArea) {
-    // Picture1 (7320 x 4080 twips) is centred in the primary monitor's work area unless the timer
-    // panel beside it (3840 wide, 50 apart) would pass its right edge; p1Left/p1Top are window coordinates.
-    struct Case { const char* name; ScreenRect desktop, primary; std::array<int, 4> window; int p1Left, p1Top; };
+    // Picture1 (7320 x 4080 twips) is centred in the primary monitor's work area unless the timer panel beside it
+    // (3840 wide, 50 apart) would pass its right edge; all in window coordinates.
+    struct Case { ScreenRect desktop, primary; std::array<int, 4> window; int p1Left, p1Top; };
     const Case cases[] = {
-        {"second monitor on the left", {-28800, 0, 57600, 16200}, {0, 0, 28800, 16200}, {-28900, -100, 57800, 16400},
-         28900 + (28800 - 7320) / 2, 100 + (16200 - 4080) / 2},
-        {"no work area reported", {0, 0, 15360, 11520}, {0, 0, 0, 11520}, {-100, -100, 15560, 11720},
-         100 + (15360 - 7320) / 2, 100 + (11520 - 4080) / 2},
-        {"1280x800 at 144 dpi, task bar below", {0, 0, 12800, 8000}, {0, 0, 12800, 7600}, {-100, -100, 13000, 8200},
-         100 + 12800 - (7320 + 50 + 3840), 100 + (7600 - 4080) / 2},
+        {{-28800, 0, 57600, 16200}, {0, 0, 28800, 16200}, {-28900, -100, 57800, 16400}, 39640, 6160},   // 2 monitors
+        {{0, 0, 15360, 11520}, {0, 0, 0, 11520}, {-100, -100, 15560, 11720}, 4120, 3820},   // no work area reported
+        {{0, 0, 12800, 8000}, {0, 0, 12800, 7600}, {-100, -100, 13000, 8200}, 1690, 1860},   // 1280x800 at 144 dpi
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.p1Left);
         LockWorld w;
         w.form.open();
         FakeView& v = w.view();
         v.virtualScreen = c.desktop;
-        v.primaryScreen = c.primary;   // the work area
+        v.primaryScreen = c.primary;
         w.form.layoutScreen();   // as after a display change
-        const auto &p1 = v.c("Picture1"), &p2 = v.c("Picture2"), &p3 = v.c("Picture3");
         EXPECT_EQ(Box(v.c("")), c.window);
-        EXPECT_EQ(Box(p1), (std::array{c.p1Left, c.p1Top, 7320, 4080}));
-        EXPECT_EQ(Box(p2), (std::array{p1.left, p1.top + p1.height + 80, p2.width, 1000}));
-        EXPECT_EQ((std::array{p3.left, p3.top}), (std::array{p1.left + p1.width + 50, p1.top}));
-        // The panels' labels move with them and stay inside them.
-        for (auto [child, panel] : {std::pair{"lbLockRun", "Picture1"}, std::pair{"cButtonUnlock", "Picture1"},
-                                    std::pair{"lbInvalidST", "Picture2"}, std::pair{"lblTimeRemain", "Picture3"}})
-            EXPECT_TRUE(Inside(v.c(child), v.c(panel))) << child;
+        EXPECT_EQ(Box(v.c("Picture1")), (std::array{c.p1Left, c.p1Top, 7320, 4080}));
+        // The notice sits below, the timer panel beside it, and their labels move with them.
+        EXPECT_EQ((std::array{v.c("Picture2").top, v.c("Picture3").left, v.c("lblTimeRemain").left}),
+                  (std::array{c.p1Top + 4160, c.p1Left + 7370, c.p1Left + 7370 + 300}));
     }
 }
 
@@ -169,101 +107,63 @@ TEST(LockScreen, RemainingTimeText) {
     for (auto [seconds, text] : cases) EXPECT_EQ(RemainingTimeText(seconds), text) << seconds;
 }
 
-TEST(LockScreen, ClockCountsDownAndTheLockExpiresOnlyAtTheFirstTickAfterTheUnlockTime) {
+TEST(LockScreen, TimedLockExpiresAtTheFirstTickAfterTheUnlockTimeClosingAnOpenShutDownDialogFirst) {
     LockWorld w;
     w.ctx.globals().ownerName = "Ann";
-    w.loadStrings({{516, "Idle, %username"}});
-    w.hours = 2;
-    const DateTime opened = w.clock.t, unlock = opened + 7200;
+    w.ctx.globals().languageId = "0804";   // Chinese texts are larger
+    w.loadStrings({{516, "Idle, %username"}, {503, "Hello %USERNAME, use %username's key"}, {116, "Now"}});
+    w.putTimer("100\r\n");   // beyond the settings dialog's 24 hours, within the lock screen's
+    const DateTime unlock = w.clock.t + 100 * 3600;
     w.open();
     FakeView& v = w.view();
-    EXPECT_EQ(w.form.unlockTime(), unlock);
-    EXPECT_TRUE(w.form.timerActive() && v.isVisible("Picture3") && v.isVisible("lblTimeRemain"));
-
-    w.clock.t = opened + 3600;
+    EXPECT_TRUE(v.isVisible("Picture3") && v.isVisible("lblTimeRemain"));
+    EXPECT_EQ(v.caption("lbDescrip") + "|" + v.caption("lbCurrTime"), "Hello Ann, use Ann's key|Now : ");
+    EXPECT_EQ((std::array{v.c("lbLockRun").fontSize, v.c("lbInvalidST").fontSize, v.c("cButtonUnlock").fontSize}),
+              (std::array{14, 12, 9}));
+    bool closedByExpiry = false;
+    w.forms.scripts["frmShutDown"] = [&](Form& dialog) {
+        w.tick();
+        closedByExpiry = !w.forms.viewOf(dialog).isOpen();
+    };
+    w.clock.t = unlock - 3600;
     w.tick();
-    EXPECT_EQ(v.caption("lblCurrentTime") + " " + v.caption("lblUnlockTime"),
-              "T" + std::to_string(opened + 3600) + " T" + std::to_string(unlock));
-    EXPECT_EQ(v.caption("lblTimeRemain"), "1 Hour, 0 Minute, ");
-
+    EXPECT_EQ(v.caption("lblCurrentTime") + " " + v.caption("lblUnlockTime") + " " + v.caption("lblTimeRemain"),
+              "T" + std::to_string(unlock - 3600) + " T" + std::to_string(unlock) + " 1 Hour, 0 Minute, ");
     w.clock.t = unlock;   // equal: not yet
     w.tick();
-    EXPECT_TRUE(w.form.isLoaded() && v.timerEnabled("Timer1"));
-    EXPECT_EQ(v.caption("lblTimeRemain"), "");
-    EXPECT_TRUE(w.mainWindow.calls.empty());
+    EXPECT_TRUE(w.form.isLoaded() && v.timerEnabled("Timer1") && w.mainWindow.calls.empty());
 
-    w.lockDown.calls.clear();
     w.ctx.globals().lockNeeds.passphrase = "HELD-SINCE-ARMING";
     w.ctx.globals().lockNeeds.held = true;
     w.clock.t = unlock + 1;
-    w.tick();
+    static_cast<Form&>(w.form).click("chButtonShutDown");
+    EXPECT_TRUE(closedByExpiry);
+    EXPECT_FALSE(w.ctx.globals().shutDownDialogOpen || w.ctx.globals().shutDownForm);
     EXPECT_FALSE(w.form.isLoaded() || v.isOpen() || v.timerEnabled("Timer1"));
     EXPECT_FALSE(w.ctx.globals().lockNeeds.held || !w.ctx.globals().lockNeeds.passphrase.empty());
     // A resumed lock's polling stops with it: nothing hides the task bar afterwards.
     EXPECT_EQ(w.mainWindow.calls, (Log{"delLockIni", "stopPolling"}));
-    EXPECT_EQ(w.mainWindow.status, "Idle, Ann");
-    EXPECT_EQ(w.mainWindow.armed, false);
+    EXPECT_EQ(w.mainWindow.status + (w.mainWindow.armed == false ? " disarmed" : ""), "Idle, Ann disarmed");
     EXPECT_EQ(w.notifications.calls, (Log{"unregister"}));
-    EXPECT_EQ(w.lockDown.calls.front(), "LockWAllTaskbar -1");
 }
 
-TEST(LockScreen, ShutDownDialogFlagsHoldOnlyWhileItIsOpenAndExpiryClosesItFirst) {
-    for (bool expire : {false, true}) {
-        SCOPED_TRACE(expire ? "expiry" : "cancel");
-        LockWorld w;
-        w.hours = 1;
-        w.open();
-        bool dialogClosed = false;
-        w.forms.scripts["frmShutDown"] = [&](Form& dialog) {
-            EXPECT_EQ(w.ctx.globals().shutDownDialogOpen, -1);
-            EXPECT_EQ(w.ctx.globals().shutDownForm, &dialog);
-            w.clock.t = w.form.unlockTime() + (expire ? 1 : 0);
-            expire ? w.tick() : dialog.click("cmdCancel");
-            dialogClosed = !w.forms.viewOf(dialog).isOpen();
-        };
-        static_cast<Form&>(w.form).click("chButtonShutDown");
-        EXPECT_TRUE(dialogClosed);
-        EXPECT_EQ(w.form.isLoaded(), !expire);
-        EXPECT_EQ(w.ctx.globals().shutDownDialogOpen, 0);
-        EXPECT_EQ(w.ctx.globals().shutDownForm, nullptr);
-        EXPECT_TRUE(w.power.calls.empty());
-    }
-}
-
-TEST(LockScreen, WithoutATimerFileThePanelStaysHiddenAndTheClockOnlyRearms) {
-    for (const char* stored : {"", "0\r\n", "100\r\n"}) {   // "": no file
-        SCOPED_TRACE(stored);
-        const int hours = std::atoi(stored);
-        LockTimerWorld base;
-        if (*stored) base.putTimer(stored);
-        LockForm form(base.ctx);   // the real reader of tmhr.tmp
-        form.open();
-        static_cast<Form&>(form).timer("Timer1");
-        FakeView& v = base.forms.viewOf(form);
-        EXPECT_EQ(form.timerActive(), hours > 0);
-        EXPECT_EQ(v.isVisible("Picture3") || v.isVisible("lbRemainTime"), hours > 0);
-        EXPECT_TRUE(hours == 0 || form.unlockTime() == base.clock.t + hours * 3600);
-
-        base.clock.t += 1'000'000'000;   // far past any unlock time
-        static_cast<Form&>(form).timer("Timer1");
-        EXPECT_EQ(form.isLoaded(), hours == 0);
-        EXPECT_EQ(v.timerEnabled("Timer1"), hours == 0);
-        EXPECT_TRUE(hours > 0 || (v.caption("lblCurrentTime").empty() && base.mainWindow.calls.empty()));
-        static_cast<LockScreenControl&>(form).unload();
-    }
-}
-
-TEST(LockScreen, WrongKeyNoticeShowsUntilTimer2) {
+TEST(LockScreen, WithoutATimerFileOnlyTheWrongKeyNoticeComesAndGoes) {
     LockWorld w;
     w.form.showWrongKeyNotice();   // not loaded: nothing happens
     EXPECT_TRUE(w.forms.shown.empty());
-    w.form.open();
+    w.open();
     FakeView& v = w.view();
+    EXPECT_EQ(v.caption("lbCurrTime"), "Current Time :");   // built in, without a language text
+    EXPECT_EQ((std::array{v.c("lbLockRun").fontSize, v.c("lbInvalidST").fontSize, v.c("cButtonUnlock").fontSize}),
+              (std::array{12, 10, 8}));
     for (bool shown : {true, false}) {
         if (shown) w.form.showWrongKeyNotice();
         else w.tick("Timer2");
-        EXPECT_EQ(v.isVisible("Picture2"), shown);
-        EXPECT_EQ(v.isVisible("lbInvalidST"), shown);
-        EXPECT_EQ(v.timerEnabled("Timer2"), shown);
+        EXPECT_EQ((std::array{v.isVisible("Picture2"), v.isVisible("lbInvalidST"), v.timerEnabled("Timer2")}),
+                  (std::array{shown, shown, shown}));
     }
+    w.clock.t += 1'000'000'000;   // no unlock time, however late
+    w.tick();
+    EXPECT_TRUE(w.form.isLoaded() && v.timerEnabled("Timer1") && w.mainWindow.calls.empty());
+    EXPECT_FALSE(v.isVisible("Picture3") || v.isVisible("lbRemainTime") || !v.caption("lblCurrentTime").empty());
 }

@@ -8,31 +8,22 @@
 
 namespace {
 
-using qv::LockDownFeature;
-using qv::PolicySetting;
-using qv::RegRoot;
-using qv::RegValue;
+using namespace qv;
 constexpr LockDownFeature kKeys = LockDownFeature::SpecialKeys, kTaskMgr = LockDownFeature::TaskManager;
 
-// Values as text, so comparisons print readably: "absent" or "<type>:<hex bytes>".
+// Values as text, so comparisons print readably: "absent" or "<type>:<byte>.<byte>...".
 std::string Text(const std::optional<RegValue>& v) {
     if (!v) return "absent";
     std::string out = std::to_string(v->type) + ":";
-    for (unsigned char c : v->data) (out += "0123456789abcdef"[c >> 4]) += "0123456789abcdef"[c & 15];
+    for (unsigned char c : v->data) out += std::to_string(c) + ".";
     return out;
 }
-RegValue Dword(std::uint32_t v) {
-    std::string d;
-    for (int i = 0; i < 4; ++i) d += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return RegValue{qv::kRegDword, d};
-}
+RegValue Dword(char v) { return RegValue{kRegDword, std::string{v, '\0', '\0', '\0'}}; }
 const std::string One = Text(Dword(1)), Zero = Text(Dword(0)), Absent = "absent";
 using Texts = std::vector<std::string>;
 
-class FakePolicyRegistry : public qv::PolicyRegistry {
-public:
-    using Key = std::tuple<RegRoot, std::string, std::string>;
-    std::map<Key, RegValue> values;
+struct FakePolicyRegistry : qv::PolicyRegistry {
+    std::map<std::tuple<RegRoot, std::string, std::string>, RegValue> values;
     std::set<std::string> readOnlyKeys;   // writes and deletes there fail, as without rights
     std::set<RegRoot> readOnlyRoots;
 
@@ -50,17 +41,16 @@ public:
         return !readOnlyKeys.count(key) && !readOnlyRoots.count(root);
     }
     void put(const PolicySetting& s, RegValue v) { values[{s.root, s.key, s.name}] = std::move(v); }
-    // DisableTaskMgr, NoLogoff, HideFastUserSwitching.
+    // DisableTaskMgr, NoLogoff, HideFastUserSwitching, and how many originals are saved where.
     Texts policies() {
         Texts out;
-        for (auto* s : {&qv::kDisableTaskMgr, &qv::kNoLogoff, &qv::kHideFastUserSwitching})
+        for (auto* s : {&kDisableTaskMgr, &kNoLogoff, &kHideFastUserSwitching})
             out.push_back(Text(read(s->root, s->key, s->name)));
+        int saved[2] = {};   // under the user, machine-wide
+        for (auto& [k, v] : values)
+            saved[std::get<0>(k) == RegRoot::LocalMachine] += std::get<1>(k) == kSavedPolicyKey;
+        out.push_back(std::to_string(saved[0]) + "+" + std::to_string(saved[1]) + " saved");
         return out;
-    }
-    std::size_t savedCount() const {
-        std::size_t n = 0;
-        for (auto& [k, v] : values) n += std::get<1>(k) == qv::kSavedPolicyKey;
-        return n;
     }
 };
 
@@ -71,103 +61,74 @@ TEST(PolicyRestore, OffOnRoundTripRestoresEveryKindOfOriginal) {
         SCOPED_TRACE(Text(original));
         FakePolicyRegistry reg;
         if (original)
-            for (auto* s : {&qv::kDisableTaskMgr, &qv::kNoLogoff, &qv::kHideFastUserSwitching}) reg.put(*s, *original);
-        qv::PolicyLock lock(reg);
+            for (auto* s : {&kDisableTaskMgr, &kNoLogoff, &kHideFastUserSwitching}) reg.put(*s, *original);
+        PolicyLock lock(reg);
         EXPECT_TRUE(lock.switchOff(kKeys) && lock.switchOff(kTaskMgr));
-        EXPECT_EQ(reg.policies(), (Texts{One, One, One}));
-        EXPECT_EQ(reg.savedCount(), 3u);
+        EXPECT_EQ(reg.policies(), (Texts{One, One, One, "2+1 saved"}));
         EXPECT_TRUE(lock.switchOn(kKeys) && lock.switchOn(kTaskMgr));
-        EXPECT_EQ(reg.policies(), Texts(3, Text(original)));
-        EXPECT_EQ(reg.savedCount(), 0u);
+        EXPECT_EQ(reg.policies(), (Texts{Text(original), Text(original), Text(original), "0+0 saved"}));
     }
 }
 
-TEST(PolicyRestore, RepeatedOffKeepsTheFirstOriginalAndOnWithoutOffChangesNothing) {
+TEST(PolicyRestore, RepeatedOrInterruptedLocksKeepTheFirstOriginalAndNothingUnsavedIsTouched) {
     FakePolicyRegistry reg;
-    reg.put(qv::kDisableTaskMgr, Dword(0));
-    qv::PolicyLock lock(reg);
+    reg.put(kDisableTaskMgr, Dword(0));
+    PolicyLock lock(reg);
     lock.switchOff(kTaskMgr);
-    lock.switchOff(kTaskMgr);
-    lock.switchOff(kKeys);                    // shares DisableTaskMgr
-    reg.put(qv::kDisableTaskMgr, Dword(7));   // someone resets it meanwhile
-    lock.switchOff(kTaskMgr);                 // locks it again, original kept
-    EXPECT_EQ(reg.policies()[0], One);
+    lock.switchOff(kKeys);                // shares DisableTaskMgr
+    reg.put(kDisableTaskMgr, Dword(7));   // someone resets it meanwhile
+    lock.switchOff(kTaskMgr);             // locks it again, original kept
     lock.switchOn(kKeys);
-    EXPECT_EQ(reg.policies(), (Texts{One, Absent, Absent})) << "the Task Manager is still off";
-    lock.switchOn(kTaskMgr);
-    EXPECT_EQ(reg.policies(), (Texts{Zero, Absent, Absent}));
-    // An administrator's own policy, with nothing saved, is never touched.
-    reg.put(qv::kDisableTaskMgr, Dword(1));
-    reg.put(qv::kNoLogoff, Dword(0));
-    EXPECT_TRUE(lock.switchOn(kTaskMgr));
-    EXPECT_TRUE(qv::PolicyLock(reg).switchOn(kKeys));
-    EXPECT_EQ(reg.policies(), (Texts{One, Zero, Absent}));
-}
-
-TEST(PolicyRestore, StartUpRepairsALockInterruptedByACrash) {
-    FakePolicyRegistry reg;
-    reg.put(qv::kDisableTaskMgr, Dword(0));
-    qv::PolicyLock crashed(reg);
-    crashed.switchOff(kKeys);
-    crashed.switchOff(kTaskMgr);
-    qv::PolicyLock(reg).switchOff(kKeys);   // resumed before anyone switched on: the true original stays
+    EXPECT_EQ(reg.policies(), (Texts{One, Absent, Absent, "1+0 saved"})) << "the Task Manager is still off";
+    PolicyLock(reg).switchOff(kKeys);   // a crash, then a lock resumed before anyone switched on
     // Next start: only the Task Manager call is made; it puts back every leftover.
-    EXPECT_TRUE(qv::PolicyLock(reg).switchOn(kTaskMgr));
-    EXPECT_EQ(reg.policies(), (Texts{Zero, Absent, Absent}));
-    EXPECT_EQ(reg.savedCount(), 0u);
+    EXPECT_TRUE(PolicyLock(reg).switchOn(kTaskMgr));
+    EXPECT_EQ(reg.policies(), (Texts{Zero, Absent, Absent, "0+0 saved"}));
+    // An administrator's own policy, with nothing saved, is never touched.
+    reg.put(kDisableTaskMgr, Dword(1));
+    reg.put(kNoLogoff, Dword(0));
+    EXPECT_TRUE(lock.switchOn(kTaskMgr));
+    EXPECT_EQ(reg.policies(), (Texts{One, Zero, Absent, "0+0 saved"}));
 }
 
 TEST(PolicyRestore, ValuesThatCannotBeWrittenOrSaved) {
     FakePolicyRegistry reg;
     reg.readOnlyRoots.insert(RegRoot::LocalMachine);   // HideFastUserSwitching without rights
-    reg.put(qv::kHideFastUserSwitching, Dword(0));
-    qv::PolicyLock lock(reg);
+    reg.put(kHideFastUserSwitching, Dword(0));
+    PolicyLock lock(reg);
     EXPECT_FALSE(lock.switchOff(kKeys));
-    EXPECT_EQ(reg.policies(), (Texts{One, One, Zero}));
-    EXPECT_EQ(reg.savedCount(), 2u);
+    EXPECT_EQ(reg.policies(), (Texts{One, One, Zero, "2+0 saved"}));
     EXPECT_TRUE(lock.switchOn(kKeys));
-    EXPECT_EQ(reg.policies(), (Texts{Absent, Absent, Zero}));
-    EXPECT_EQ(reg.savedCount(), 0u);
+    EXPECT_EQ(reg.policies(), (Texts{Absent, Absent, Zero, "0+0 saved"}));
 
-    FakePolicyRegistry failing;   // a failed restore keeps its entry for the next try
-    qv::PolicyLock again(failing);
-    again.switchOff(kTaskMgr);
-    failing.readOnlyKeys.insert(qv::kDisableTaskMgr.key);
-    EXPECT_FALSE(again.switchOn(kTaskMgr));
-    EXPECT_EQ(failing.savedCount(), 1u);
-    failing.readOnlyKeys.clear();
-    EXPECT_TRUE(again.switchOn(kTaskMgr));
-    EXPECT_EQ(failing.policies()[0], Absent);
-    EXPECT_EQ(failing.savedCount(), 0u);
+    lock.switchOff(kTaskMgr);   // a failed restore keeps its entry for the next try
+    reg.readOnlyKeys.insert(kDisableTaskMgr.key);
+    EXPECT_FALSE(lock.switchOn(kTaskMgr));
+    EXPECT_EQ(reg.policies(), (Texts{One, Absent, Zero, "1+0 saved"}));
+    reg.readOnlyKeys.clear();
+    EXPECT_TRUE(lock.switchOn(kTaskMgr));
+    EXPECT_EQ(reg.policies(), (Texts{Absent, Absent, Zero, "0+0 saved"}));
 }
 
-TEST(PolicyRestore, MachineWideOriginalIsKeptMachineWideAndAUsersEntryForItIsNotTrusted) {
-    FakePolicyRegistry reg;
-    reg.put(qv::kHideFastUserSwitching, Dword(0));
-    qv::PolicyLock lock(reg);
-    lock.switchOff(kKeys);
-    EXPECT_TRUE(reg.read(RegRoot::LocalMachine, qv::kSavedPolicyKey, "HideFastUserSwitching"));
-    EXPECT_FALSE(reg.read(RegRoot::CurrentUser, qv::kSavedPolicyKey, "HideFastUserSwitching"));
-
-    FakePolicyRegistry planted;   // a user's entry naming an original of its own choice
-    planted.values[{RegRoot::CurrentUser, qv::kSavedPolicyKey, "HideFastUserSwitching"}] =
-        RegValue{qv::kRegBinary, qv::EncodeSavedPolicy(Dword(7))};
-    planted.put(qv::kHideFastUserSwitching, Dword(1));
-    EXPECT_TRUE(qv::PolicyLock(planted).switchOn(kTaskMgr));
-    EXPECT_EQ(planted.policies()[2], Absent);
-    EXPECT_EQ(planted.savedCount(), 0u);
-}
-
-TEST(PolicyRestore, DamagedSavedEntriesRemoveOnlyTheLocksOwnValue) {
-    for (const std::string& data : {std::string(), std::string("\x01\x04\x00", 3)}) {
+TEST(PolicyRestore, DamagedOrUntrustedSavedEntriesRemoveOnlyTheLocksOwnValue) {
+    // A user's entry for the machine-wide value may name an original of anyone's choice: it is not trusted.
+    struct Case { RegRoot root; const char* name; std::string entry; Texts after; };
+    const Texts taskManagerBack{Absent, "4:5.0.0.0.", One, "0+0 saved"};
+    const Case cases[] = {
+        {kSavedPolicyRoot, "DisableTaskMgr", "", taskManagerBack},
+        {kSavedPolicyRoot, "DisableTaskMgr", std::string("\x01\x04\x00", 3), taskManagerBack},
+        {RegRoot::CurrentUser, "HideFastUserSwitching", EncodeSavedPolicy(Dword(7)),
+         {One, "4:5.0.0.0.", Absent, "0+0 saved"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + std::to_string(c.entry.size()));
         FakePolicyRegistry reg;
-        reg.values[{qv::kSavedPolicyRoot, qv::kSavedPolicyKey, "DisableTaskMgr"}] = RegValue{qv::kRegBinary, data};
-        reg.values[{qv::kSavedPolicyRoot, qv::kSavedPolicyKey, "NoLogoff"}] = RegValue{qv::kRegDword, "\x01"};
-        reg.put(qv::kDisableTaskMgr, Dword(1));
-        reg.put(qv::kNoLogoff, Dword(5));
-        EXPECT_TRUE(qv::PolicyLock(reg).switchOn(kTaskMgr)) << Text(RegValue{0, data});
-        EXPECT_EQ(reg.policies(), (Texts{Absent, Text(Dword(5)), Absent})) << Text(RegValue{0, data});
-        EXPECT_EQ(reg.savedCount(), 0u);
+        reg.values[{c.root, kSavedPolicyKey, c.name}] = {kRegBinary, c.entry};
+        reg.values[{kSavedPolicyRoot, kSavedPolicyKey, "NoLogoff"}] = {kRegDword, "\x01"};   // not binary
+        for (auto* s : {&kDisableTaskMgr, &kHideFastUserSwitching}) reg.put(*s, Dword(1));
+        reg.put(kNoLogoff, Dword(5));   // not the lock's value: left alone
+        EXPECT_TRUE(PolicyLock(reg).switchOn(kTaskMgr));
+        EXPECT_EQ(reg.policies(), c.after);
     }
 }
 
