@@ -69,10 +69,6 @@ public:
     void EnableW2kTaskMgr(bool on);
     void EnableWAllTaskbar(bool on);
 
-    bool timerActive() const { return timerActive_; }
-    DateTime unlockTime() const { return unlockTime_; }
-    bool launcherClosed() const { return launcherClosed_; }
-    std::uintptr_t keyboardHook() const { return keyboardHook_; }
 
     static constexpr unsigned kClockIntervalMs = 10;
     static constexpr unsigned kNoticeIntervalMs = 6000;
