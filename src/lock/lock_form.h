@@ -69,7 +69,6 @@ public:
     void EnableW2kTaskMgr(bool on);
     void EnableWAllTaskbar(bool on);
 
-
     static constexpr unsigned kClockIntervalMs = 10;
     static constexpr unsigned kNoticeIntervalMs = 6000;
     static constexpr const char* kLauncherTitle = "KvRun (001/005)";
