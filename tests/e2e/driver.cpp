@@ -2,12 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ini_file.h"
-#include "password/blowfish.h"
-#include "password/cipher_key.h"
-#include "services/win_services.h"
-
-#include <shlobj.h>
+#include "resources/resource_ids.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -19,54 +14,27 @@ namespace qv::e2e {
 
 namespace {
 
+// Removes a folder and all in it. The program marks some of its files read-only or hidden,
+// which would stop their removal.
+void RemoveFolder(const std::string& path) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path, error))
+        SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(path, error);
+}
+
+}  // namespace
+
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
     if (!value || !*value) throw std::runtime_error(std::string("environment variable missing: ") + name);
     return value;
 }
 
-// Lays out `to` afresh as a copy of `from`. The program marks some of its files read-only or
-// hidden, which would stop their removal.
-void CopyFolderAfresh(const std::string& from, const std::string& to) {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(to, error))
-        SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::filesystem::remove_all(to, error);
-    std::filesystem::create_directories(to);
-    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
-}
-
-// The program's own cipher over the passphrase store, through a plain file off the stick.
-const std::string kPlainStore = "Z:\\tmp\\qv-e2e-store.ini";
-qv::win::WinFileSystem fs;
-qv::clsBlowfish Cipher() {
-    qv::clsBlowfish cipher(fs, kFolder);
-    cipher.sInitBF(qv::kCipherKey);
-    return cipher;
-}
-
-void DeleteFileIfPresent(const std::string& path) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path.c_str());
-}
-
-}  // namespace
-
 std::string FolderPath(const std::string& name) { return std::string(kFolder) + "\\" + name; }
 
-void CopyProgramToPc() { CopyFolderAfresh(kFolder, kPcFolder); }
-
-std::string SimFilePath() { return Env("QV_USBSIM"); }
-
-std::string RecordPath(const std::string& name) {
-    char base[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base);
-    return std::string(base) + "\\Vantrel\\Quorvel\\" + name;
-}
-
-std::optional<std::string> ReadFileBytes(const std::string& path) {
+std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -96,50 +64,24 @@ void Simulate(const std::string& action) {
     keysim.waitExit();
 }
 
-void StorePassphrase(const std::string& keyId, const std::string& passphrase) {
-    // The box file, from the program's own resource, as its first start would write it.
-    HMODULE exe = LoadLibraryExA(FolderPath("quorvel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC resource = FindResourceA(exe, MAKEINTRESOURCEA(1), "CUSTOM");
-    if (!resource) throw std::runtime_error("quorvel.exe carries no box file");
-    auto* data = static_cast<const char*>(LockResource(LoadResource(exe, resource)));
-    WriteFileBytes(FolderPath("bf.dat"), std::string(data, SizeofResource(exe, resource)));
-    FreeLibrary(exe);
-    WriteFileBytes(kPlainStore,
-                   "[PassCnt]\r\nPassCnt=1\r\n[Pass1]\r\nPassSerial=" + keyId + "\r\nPassword=" + passphrase + "\r\n");
-    Cipher().sFileEncrypt(kPlainStore, FolderPath("pass.st"));
-    DeleteFileIfPresent(kPlainStore);
-}
-
-std::string StoredKeyId() {
-    Cipher().sFileDecrypt(FolderPath("pass.st"), kPlainStore);
-    std::string id = qv::ReadIni(fs, "Pass1", "PassSerial", "", kPlainStore);
-    DeleteFileIfPresent(kPlainStore);
-    return id;
-}
-
 void PrepareProgramFolder() {
     const std::string stick = Env("QV_STICK"), away = stick + ".pulled";
     if (!FileExists(stick) && FileExists(away)) MoveFileA(away.c_str(), stick.c_str());
-    DeleteFileIfPresent(SimFilePath());
-    for (const char* name : {"tplockts.ini", "tpserial1.dat", "tpserial2.dat", "tlochg.dat"})
-        DeleteFileIfPresent(RecordPath(name));
-    CopyFolderAfresh(Env("QV_DIST"), kFolder);
+    DeleteFileA(Env("QV_USBSIM").c_str());
+    RemoveFolder(Env("ProgramData") + "\\Vantrel\\Quorvel");   // the lock record
+    RemoveFolder(kPcFolder);
+    RemoveFolder(kFolder);
+    std::filesystem::create_directories(kFolder);
+    std::filesystem::copy(Env("QV_DIST"), kFolder, std::filesystem::copy_options::recursive);
     CopyFileA((Env("QV_BIN") + "\\sim\\KvUSBSerial.DLL").c_str(), FolderPath("KvUSBSerial.DLL").c_str(), FALSE);
 }
 
 void Program::start(const std::string& exe, const std::string& folder, const std::string& arguments) {
-    job_ = CreateJobObjectA(nullptr, nullptr);
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     std::string command = "\"" + folder + "\\" + exe + "\"" + arguments;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, folder.c_str(), &si,
-                        &pi_))
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi_))
         throw std::runtime_error("cannot start " + command);
-    AssignProcessToJobObject(job_, pi_.hProcess);
-    ResumeThread(pi_.hThread);
     WaitForInputIdle(pi_.hProcess, 10000);
 }
 
@@ -149,51 +91,23 @@ bool Program::waitExit(Millis timeout) {
 
 void Program::kill() {
     if (!pi_.hProcess) return;
-    TerminateJobObject(job_, 1);
+    TerminateProcess(pi_.hProcess, 1);
     WaitForSingleObject(pi_.hProcess, 5000);
-    for (HANDLE h : {job_, pi_.hProcess, pi_.hThread}) CloseHandle(h);
+    for (HANDLE h : {pi_.hProcess, pi_.hThread}) CloseHandle(h);
     pi_ = {};
 }
 
-std::vector<HWND> Program::windows() const {
-    std::vector<HWND> found;
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == pi_.dwProcessId && IsWindowVisible(w)) found.push_back(w);
-    }
-    return found;
-}
-
-HWND Program::waitWindow(const std::string& className, Millis timeout) const {
-    HWND found = WaitWindow(*this, [&](HWND w) {
-        char name[256] = {};
-        return GetClassNameA(w, name, sizeof name) && className == name;
-    }, timeout);
-    if (!found) ADD_FAILURE() << "no window of class " << className;
-    return found;
-}
-
-std::optional<MessageBoxInfo> Program::waitMessageBox(Millis timeout) const {
-    // A message box is the only window of the program with a static text of id 0xFFFF.
-    HWND box = WaitWindow(*this, [](HWND w) { return GetDlgItem(w, 0xFFFF) != nullptr; }, timeout);
-    if (!box) return std::nullopt;
-    return MessageBoxInfo{box, WindowText(box), ControlText(box, 0xFFFF)};
-}
-
-HWND WaitWindow(const Program& program, const std::function<bool(HWND)>& match, Millis timeout) {
+HWND Program::find(int controlId, Millis timeout, HWND except) const {
     HWND found = nullptr;
     WaitFor([&] {
-        for (HWND w : program.windows())
-            if (match(w)) return (found = w) != nullptr;
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == pi_.dwProcessId && IsWindowVisible(w) && w != except && GetDlgItem(w, controlId))
+                return (found = w) != nullptr;
+        }
         return false;
     }, timeout);
-    return found;
-}
-
-HWND DialogWith(const Program& program, int controlId, Millis timeout, HWND except) {
-    HWND found = WaitWindow(program, [&](HWND w) { return w != except && GetDlgItem(w, controlId); }, timeout);
-    if (!found) ADD_FAILURE() << "no window with control " << controlId;
     return found;
 }
 
@@ -201,6 +115,17 @@ bool WaitFor(const std::function<bool()>& condition, Millis timeout) {
     for (auto end = std::chrono::steady_clock::now() + timeout; !condition(); std::this_thread::sleep_for(50ms))
         if (std::chrono::steady_clock::now() > end) return false;
     return true;
+}
+
+HWND DialogWith(const Program& program, int controlId, Millis timeout, HWND except) {
+    HWND found = program.find(controlId, timeout, except);
+    if (!found) ADD_FAILURE() << "no window with control " << controlId;
+    return found;
+}
+
+HWND StartMain(Program& program, const std::string& folder) {
+    program.start("quorvel.exe", folder);
+    return DialogWith(program, IDC_cmdLock);
 }
 
 std::string WindowText(HWND hwnd) {
@@ -211,24 +136,17 @@ std::string WindowText(HWND hwnd) {
 }
 
 std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-bool ControlEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
 
 void Click(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-void ExpectBox(const Program& program, const std::string& text, const std::string& title, int button,
-               Millis timeout) {
-    auto box = program.waitMessageBox(timeout);
-    ASSERT_TRUE(box.has_value()) << text;
-    EXPECT_EQ(box->text, text);
-    EXPECT_EQ(box->title, title);
-    Click(box->hwnd, button);
-    WaitFor([&] { return !IsWindow(box->hwnd) || !IsWindowVisible(box->hwnd); }, timeout);
-}
-
-void TypeChars(HWND edit, const std::string& text) {
-    for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+void ExpectBox(const Program& program, const std::string& text, int button) {
+    HWND box = program.find(0xFFFF, 5s);
+    ASSERT_TRUE(box) << "no message box \"" << text << "\"";
+    EXPECT_EQ(ControlText(box, 0xFFFF), text);
+    Click(box, button);
+    WaitFor([&] { return !IsWindowVisible(box); }, 5s);
 }
 
 }  // namespace qv::e2e

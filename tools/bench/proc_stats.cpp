@@ -14,7 +14,7 @@ namespace qv::bench {
 namespace {
 
 // /proc files read through Wine's Z: drive; empty when gone.
-std::string ReadProcFile(const std::string& path) { return e2e::ReadFileBytes(path).value_or(std::string()); }
+std::string ReadProcFile(const std::string& path) { return e2e::ReadFileBytes(path); }
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

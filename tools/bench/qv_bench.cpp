@@ -37,7 +37,6 @@ using qv::bench::ProcSample;
 
 namespace {
 
-constexpr const char* kKeyId = "09511642QV0001KEY";
 constexpr DWORD kTimeoutMs = 10000;
 
 double NowMs() {
@@ -113,7 +112,7 @@ double Until(double start, const std::function<bool()>& done) {
 
 bool RecordOnDisk() {
     for (const char* name : {"tplockts.ini", "tpserial1.dat", "tpserial2.dat"})
-        if (!FileExists(RecordPath(name))) return false;
+        if (!FileExists(Env("ProgramData") + "\\Vantrel\\Quorvel\\" + name)) return false;
     return true;
 }
 
@@ -208,23 +207,29 @@ int Run(int runs, int idleSeconds) {
         std::fprintf(stderr, "cannot write usbsim.txt\n");
         return 2;
     }
-    StorePassphrase(kKeyId, "OPEN-SESAME1");
 
     Program program;
-    HWND main = program.startMain();
+    HWND main = StartMain(program);
     if (!main) {
         std::fprintf(stderr, "no main window\n");
         return 2;
     }
-    // Armed with the default 24-hour duration: the lock screen's clock runs while locked.
+    // Armed with the default 24-hour duration: the lock screen's clock runs while locked. The
+    // first arming asks for the key's passphrase.
     Click(main, IDC_cmdLock);
+    auto text = [](unsigned id) { return LibraryString("langfile0409.dll", id, "%username", "User"); };
+    ExpectBox(program, text(558) + "\r\n" + text(559), IDYES);
+    HWND setter = DialogWith(program, IDC_txtPassword2, 15s, main);
+    for (int field : {IDC_txtPassword, IDC_txtPassword2}) SetDlgItemTextA(setter, field, "OPENSESAME1");
+    Click(setter, IDC_cmdOk);
+    ExpectBox(program, text(525));
     HWND settings = DialogWith(program, IDC_cmdSave);
     if (!settings) {
         std::fprintf(stderr, "no protection settings dialog\n");
         return 2;
     }
     Click(settings, IDC_cmdClose);
-    if (!WaitFor([&] { return ControlEnabled(main, IDC_cmdUnlock); })) {
+    if (!WaitFor([&] { return IsWindowEnabled(GetDlgItem(main, IDC_cmdUnlock)) != 0; })) {
         std::fprintf(stderr, "the lock did not arm\n");
         return 2;
     }
