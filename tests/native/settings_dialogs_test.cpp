@@ -40,6 +40,7 @@ TEST(SetTimerDialog, OffersAValidStoredDurationAndStoresOnlyAValidChoice) {
     const char* const select = "Please select hour.";
     const Case cases[] = {   // a critical message keeps the dialog open; nullptr: no message
         {"7\r\n", "7", "9", "cmdOk", false, "Lock duration has been set to 9 hour(s)."},
+        {"1\r\n", "1", "9", "cmdOk", false, "Lock duration has been set to 9 hour(s)."},
         {"100\r\n", "", "25", "cmdOk", false, select},   // 100: for the lock screen only
         {"7\r\n", "7", "0", "cmdOk", false, select}, {"7\r\n", "7", "3", "cmdCancel", false, nullptr},
         {"7\r\n", "7", "3", "cmdOk", true, "Failed to save the lock duration."},   // nothing stored, nothing confirmed
@@ -51,7 +52,8 @@ TEST(SetTimerDialog, OffersAValidStoredDurationAndStoresOnlyAValidChoice) {
         if (c.failWrite) w.fs.failWrites.insert(w.stored);
         const bool stored = c.message && std::string(c.message).starts_with("Lock"), critical = c.message && !stored;
         w.during("frmSetTimer", [&](Form& f, FakeView& v) {
-            EXPECT_EQ(v.text("combo1") + " " + v.caption("lbHour"), std::string(c.offered) + " hour(s)");
+            EXPECT_EQ(v.caption("lbDuration") + v.text("combo1") + " " + v.caption("lbHour"),
+                      std::string("Duration of lock:") + c.offered + " hour(s)");
             v.setText("combo1", c.typed);
             f.click(c.button);
             EXPECT_EQ(v.isOpen(), critical);
@@ -66,7 +68,11 @@ TEST(SetTimerDialog, OffersAValidStoredDurationAndStoresOnlyAValidChoice) {
 TEST(RemindTimeDialog, ArmingJourneyThroughOptionsDurationPassphraseAndSave) {
     DialogWorld unstorable;   // a duration that cannot be stored is not claimed
     unstorable.fs.failWrites.insert(unstorable.plain);
-    unstorable.during("frmRemindTime", [](Form&, FakeView& v) { EXPECT_EQ(v.caption("lbTimeDuration"), "No timer."); });
+    unstorable.during("frmRemindTime", [](Form& f, FakeView& v) {
+        EXPECT_EQ(v.caption("lbTimeDuration"), "No timer.");
+        f.click("cmdClose");
+        EXPECT_FALSE(v.isOpen());
+    });
     ShowRemindTimeDialog(unstorable.ctx);
     DialogWorld w;
     w.putTimer("100\r\n");   // for the lock screen only: the dialog stores the default instead
@@ -87,7 +93,9 @@ TEST(RemindTimeDialog, ArmingJourneyThroughOptionsDurationPassphraseAndSave) {
         w.messages.answers = {IdNo};
         f.click("cmdDeletePass");
         EXPECT_EQ(GetPassword(w.ctx, "ARMED"), "pass of ARMED");
+        w.putTimer("7\r\n");   // the duration shown again after the deletion
         f.click("cmdDeletePass");
+        EXPECT_EQ(v.caption("lbTimeDuration"), Duration(7));
         f.click("lbPassNo");   // the text beside an option picks it
         EXPECT_TRUE(v.isChecked("Option1_1") && !v.isChecked("Option1_0") && v.isEnabled("cmdSetTime"));
         v.setChecked("Option2_0", false);   // Windows checks the option clicked and clears its partner
@@ -115,6 +123,7 @@ TEST(RemindDialog, SetsDurationWithoutRefreshingAndCloseDropsTheTimerWhenChosen)
     w.setDuration("5");
     w.during("frmRemind", [&](Form& f, FakeView& v) {
         EXPECT_EQ(v.caption("lbfrDescrip") + " " + v.caption("cmdClose"), "Ann, L544 L128");
+        EXPECT_EQ(v.c("lbTimeDuration").charset, w.ctx.charset());
         f.click("cmdSetTime");
         EXPECT_EQ(v.caption("lbTimeDuration") + " " + w.timerContent(), "No timer. 5\r\n");
         f.click("lbTimerNo");
