@@ -68,7 +68,7 @@ void PrepareProgramFolder() {
     const std::string stick = Env("QV_STICK"), away = stick + ".pulled";
     if (!FileExists(stick) && FileExists(away)) MoveFileA(away.c_str(), stick.c_str());
     DeleteFileA(Env("QV_USBSIM").c_str());
-    RemoveFolder(Env("ProgramData") + "\\Vantrel\\Quorvel");   // the lock record
+    RemoveFolder(RecordFolder());   // the lock record
     RemoveFolder(kPcFolder);
     RemoveFolder(kFolder);
     std::filesystem::create_directories(kFolder);

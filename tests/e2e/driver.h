@@ -19,6 +19,8 @@ inline constexpr const char* kFolder = "F:\\Program\\quorvel";
 inline constexpr const char* kPcFolder = "C:\\Quorvel";
 // An environment variable the scripts set; an exception when it is missing.
 std::string Env(const char* name);
+// The per-machine folder of the lock record.
+inline std::string RecordFolder() { return Env("ProgramData") + "\\Vantrel\\Quorvel"; }
 std::string FolderPath(const std::string& name);
 
 // The file's bytes; none when it cannot be read.

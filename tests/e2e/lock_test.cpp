@@ -16,7 +16,7 @@ namespace {
 std::string L(unsigned id) { return LibraryString("langfile0409.dll", id, "%username", "User"); }
 
 // Whether the lock record is in the per-machine folder: its file written last and removed last.
-bool Recorded() { return FileExists(Env("ProgramData") + "\\Vantrel\\Quorvel\\tpserial2.dat"); }
+bool Recorded() { return FileExists(RecordFolder() + "\\tpserial2.dat"); }
 
 // Whether the lock-down has turned Task Manager off.
 bool TaskManagerOff() {

@@ -112,7 +112,7 @@ double Until(double start, const std::function<bool()>& done) {
 
 bool RecordOnDisk() {
     for (const char* name : {"tplockts.ini", "tpserial1.dat", "tpserial2.dat"})
-        if (!FileExists(Env("ProgramData") + "\\Vantrel\\Quorvel\\" + name)) return false;
+        if (!FileExists(RecordFolder() + "\\" + name)) return false;
     return true;
 }
 

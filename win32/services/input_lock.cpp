@@ -78,6 +78,8 @@ HHOOK WinInputLock::ask(UINT command, HHOOK hook) {
 }
 
 std::uintptr_t WinInputLock::installKeyboardHook(bool perThread) {
+    // Windows 98 and Me have no low-level hook: only keys aimed at this program's thread can
+    // be caught there, by a hook of that thread.
     if (perThread) {
         HHOOK hook = SetWindowsHookExA(WH_KEYBOARD, BlockKeyboardProc, nullptr, GetCurrentThreadId());
         return reinterpret_cast<std::uintptr_t>(hook);

@@ -244,7 +244,7 @@ void DialogView::move(const std::string& control, int left, int top, int width, 
     GetWindowRect(h, &now);
     if (h != hwnd_) MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&now), 2);
     if (EqualRect(&now, &wanted)) return;
-    SetWindowPos(h, nullptr, x, y, TwipsToPixels(width), TwipsToPixels(height), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(h, nullptr, x, y, wanted.right - x, wanted.bottom - y, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 ScreenRect DialogView::virtualScreenTwips() const {

@@ -62,13 +62,16 @@ void Win32FormHost::showModal(Form& form) {
 }
 
 void Win32FormHost::showModeless(Form& form) {
-    if (showSpare(form)) return;
-    auto view = std::make_unique<DialogView>(form, false);
+    std::unique_ptr<DialogView> view = takeSpare(form);
+    const bool madeAhead = view != nullptr;
+    if (!madeAhead) view = std::make_unique<DialogView>(form, false);
     DialogView* raw = view.get();
     views_.push_back(std::move(view));
     form.attach(raw);
     modeless_.push_back(raw);
-    HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(TemplateOf(form.name())), nullptr,
+    HWND hwnd = raw->hwnd();
+    if (madeAhead) raw->wake();
+    else hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(TemplateOf(form.name())), nullptr,
                                    DialogView::DialogProc, reinterpret_cast<LPARAM>(raw));
     if (hwnd && raw->isOpen()) ShowWindow(hwnd, SW_SHOW);
 }
@@ -103,17 +106,10 @@ void CALLBACK Win32FormHost::MakeSpare(HWND, UINT, UINT_PTR timer, DWORD) {
     }
 }
 
-bool Win32FormHost::showSpare(Form& form) {
-    if (!spare_ || &spare_->form() != &form) return false;
+std::unique_ptr<DialogView> Win32FormHost::takeSpare(Form& form) {
+    if (!spare_ || &spare_->form() != &form) return nullptr;
     std::unique_ptr<DialogView> view = std::move(spare_);
-    if (!IsWindow(view->hwnd())) return false;
-    DialogView* raw = view.get();
-    views_.push_back(std::move(view));
-    form.attach(raw);
-    modeless_.push_back(raw);
-    raw->wake();
-    if (raw->isOpen()) ShowWindow(raw->hwnd(), SW_SHOW);
-    return true;
+    return IsWindow(view->hwnd()) ? std::move(view) : nullptr;
 }
 
 void Win32FormHost::prepare(DialogView& view) {

@@ -38,8 +38,8 @@ private:
     bool dispatchToDialog(MSG& msg);
     void scheduleSpare();
     static void CALLBACK MakeSpare(HWND, UINT, UINT_PTR timer, DWORD);
-    // The spare, woken and shown; false when there is none for `form`.
-    bool showSpare(Form& form);
+    // The spare window of `form`, taken from the host; null when there is none.
+    std::unique_ptr<DialogView> takeSpare(Form& form);
 
     std::vector<DialogView*> modeless_;
     std::vector<std::unique_ptr<DialogView>> views_;
