@@ -27,33 +27,29 @@ struct OpenDialog : Form {
 
 }  // namespace
 
-TEST(DriveEvents, RemovalWhileArmedLocksUnlessTheKeyIsStillThere) {
-    struct Case { const char* name; bool keyStays, libraryLoads, locks; };
-    for (const Case& c : {Case{"key pulled", false, true, true}, Case{"other drive pulled", true, true, false},
-                          Case{"library fails", false, false, true}}) {
-        SCOPED_TRACE(c.name);
+// A removal while armed locks unless the key is still there (a library that fails counts as a
+// pull); while locked, another stick shows the notice and the key unlocks, closing the open lock
+// dialogs and, for a lock resumed at start-up, the main window; pulling it again locks again.
+TEST(DriveEvents, PullsLockOtherSticksShowTheNoticeAndTheKeyUnlocks) {
+    for (int run : {0, 1, 2, 3}) {   // resumed at start-up; the key stays; the library fails
+        SCOPED_TRACE(run);
         LockedWorld w;
         w.desktop.windows[{"", "Runboard"}] = 5;
-        if (c.keyStays) w.usbSerial.setDevices({kOther, kKey});
-        w.usbSerial.loadable = c.libraryLoads;
-        HandleShellNotify(w.ctx, kDriveRemoved);
-        EXPECT_EQ(w.lockScreen.calls, c.locks ? Log{"open"} : Log{});
-        EXPECT_EQ(w.mainWindow.calls, c.locks ? Log{"writeLockIni"} : Log{});
-        EXPECT_EQ(w.desktop.closed, c.locks ? std::vector<WindowHandle>{5} : std::vector<WindowHandle>{});
-    }
-}
-
-TEST(DriveEvents, OtherSticksShowANoticeOnlyWhileLockedAndTheKeyUnlocksAndClosesOpenLockDialogs) {
-    for (bool resumed : {false, true}) {   // a lock resumed at start-up also closes the main window
-        SCOPED_TRACE(resumed);
-        LockedWorld w;
+        if (run == 2) w.usbSerial.setDevices({kOther, kKey});
+        w.usbSerial.loadable = run != 3;
         HandleShellNotify(w.ctx, kDriveAdded);   // armed, not locked: nothing
-        w.lockScreen.loaded = true;   // still opening: nothing to show the notice on yet
-        HandleShellNotify(w.ctx, kDriveAdded);
+        HandleShellNotify(w.ctx, kDriveRemoved);
+        EXPECT_EQ(w.desktop.closed, run == 2 ? std::vector<WindowHandle>{} : std::vector<WindowHandle>{5});
+        if (run >= 2) {
+            EXPECT_EQ(w.lockScreen.calls, run == 2 ? Log{} : Log{"open"});
+            continue;
+        }
+        w.lockScreen.calls.clear();
+        HandleShellNotify(w.ctx, kDriveAdded);   // still opening: nothing to show the notice on yet
         w.locked();
         HandleShellNotify(w.ctx, kDriveAdded);
         HandleShellNotify(w.ctx, 0x08);   // other events: nothing
-        w.ctx.globals().lockResumedAtStartup = resumed;
+        w.ctx.globals().lockResumedAtStartup = run == 1;
         OpenDialog dialog;
         w.forms.showModeless(dialog);   // stands for the modal password dialog being open
         w.ctx.globals().passwordDialogOpen = -1;
@@ -63,12 +59,12 @@ TEST(DriveEvents, OtherSticksShowANoticeOnlyWhileLockedAndTheKeyUnlocksAndCloses
         HandleShellNotify(w.ctx, kDriveAdded);
         HandleShellNotify(w.ctx, kDriveAdded);
         EXPECT_FALSE(w.forms.viewOf(dialog).isOpen());
-        w.usbSerial.setDevices({});   // notifications stay: pulling the key again locks again, once
+        w.usbSerial.setDevices({});
         HandleShellNotify(w.ctx, kDriveRemoved);
         HandleShellNotify(w.ctx, kDriveRemoved);
         EXPECT_EQ(w.lockScreen.calls, (Log{"wrongKey", "stopClock", "unload", "open"}));
-        EXPECT_EQ(w.mainWindow.calls, (resumed ? Log{"delLockIni", "stopPolling", "unload", "writeLockIni"}
-                                               : Log{"delLockIni", "stopPolling", "writeLockIni"}));
+        EXPECT_EQ(w.mainWindow.calls, (run ? Log{"writeLockIni", "delLockIni", "stopPolling", "unload", "writeLockIni"}
+                                           : Log{"writeLockIni", "delLockIni", "stopPolling", "writeLockIni"}));
     }
 }
 
