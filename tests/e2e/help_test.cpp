@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <string>
 #include <vector>
 
@@ -13,74 +14,43 @@ using namespace qv::e2e;
 
 namespace {
 
-// A tiny HTTP/1.0 server on 127.0.0.1:80, on a thread of its own: answers one connection with
-// each reply in turn and keeps the requests. Every wait is bounded so that a client fault
-// cannot hang the test.
-class TinyHttpServer {
-public:
-    explicit TinyHttpServer(std::vector<std::string> replies) : replies_(std::move(replies)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(80);
-        bound_ = !bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) && !listen(listener_, 1);
-        thread_ = CreateThread(nullptr, 0, &TinyHttpServer::run, this, 0, nullptr);
-    }
-    ~TinyHttpServer() { finish(); }
-    // Stops listening and waits for the serving thread; afterwards `requests` is complete.
-    void finish() {
-        if (!thread_) return;
-        closesocket(listener_);   // ends a pending accept
-        WaitForSingleObject(thread_, 30000);
-        CloseHandle(thread_);
-        thread_ = nullptr;
-    }
-    bool bound() const { return bound_; }
+// Whether `s` has something to read (a connection, data or its end) within 20 s.
+bool Readable(SOCKET s) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(s, &set);
+    timeval wait{20, 0};
+    return select(0, &set, nullptr, nullptr, &wait) == 1;
+}
 
+// A tiny HTTP/1.0 server: answers one connection on `listener` with each body in turn and
+// returns the requests. Every wait is bounded, so that a client fault cannot hang the test.
+std::vector<std::string> Serve(SOCKET listener, const std::vector<std::string>& bodies) {
     std::vector<std::string> requests;
-
-private:
-    static bool Readable(SOCKET s) {
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(s, &set);
-        timeval wait{10, 0};
-        return select(0, &set, nullptr, nullptr, &wait) == 1;
-    }
-    static DWORD WINAPI run(void* self) {
-        static_cast<TinyHttpServer*>(self)->serve();
-        return 0;
-    }
-    // The headers, and as much body as they announce, have arrived.
-    static bool Complete(const std::string& r) {
-        const auto end = r.find("\r\n\r\n"), at = r.find("\r\nContent-Length:");
-        return end != std::string::npos && r.size() >= end + 4 + (at < end ? std::stoul(r.substr(at + 17)) : 0);
-    }
-    void serve() {
-        for (const std::string& body : replies_) {
-            SOCKET client = Readable(listener_) ? accept(listener_, nullptr, nullptr) : INVALID_SOCKET;
-            if (client == INVALID_SOCKET) return;
-            std::string& request = requests.emplace_back();
-            char chunk[4096];
-            for (int n = 1; n > 0 && !Complete(request) && Readable(client);) {
-                n = recv(client, chunk, sizeof chunk, 0);
-                if (n > 0) request.append(chunk, static_cast<std::size_t>(n));
-            }
-            const std::string reply = "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
-                                      "\r\n\r\n" + body;
-            send(client, reply.data(), static_cast<int>(reply.size()), 0);   // a blocking socket sends it all
-            shutdown(client, SD_SEND);
-            while (Readable(client) && recv(client, chunk, sizeof chunk, 0) > 0) {
-            }
-            closesocket(client);
+    for (const std::string& body : bodies) {
+        SOCKET client = Readable(listener) ? accept(listener, nullptr, nullptr) : INVALID_SOCKET;
+        if (client == INVALID_SOCKET) break;
+        std::string& request = requests.emplace_back();
+        auto complete = [&] {   // the headers, and as much body as they announce
+            const auto end = request.find("\r\n\r\n"), at = request.find("\r\nContent-Length:");
+            return end != std::string::npos &&
+                   request.size() >= end + 4 + (at < end ? std::stoul(request.substr(at + 17)) : 0);
+        };
+        char chunk[4096];
+        for (int n = 1; n > 0 && !complete() && Readable(client);) {
+            n = recv(client, chunk, sizeof chunk, 0);
+            if (n > 0) request.append(chunk, static_cast<std::size_t>(n));
         }
+        const std::string reply = "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                                  "\r\n\r\n" + body;
+        send(client, reply.data(), static_cast<int>(reply.size()), 0);   // a blocking socket sends it all
+        shutdown(client, SD_SEND);
+        while (Readable(client) && recv(client, chunk, sizeof chunk, 0) > 0) {
+        }
+        closesocket(client);
     }
-
-    std::vector<std::string> replies_;
-    SOCKET listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    bool bound_ = false;
-    HANDLE thread_ = nullptr;
-};
+    return requests;
+}
 
 }  // namespace
 
@@ -99,9 +69,16 @@ TEST(Help, UpdateCheckPostsEditionAndVersionAndShowsTheAnswer) {
     ASSERT_NE(at, std::string::npos);
     exe.replace(at, bytes, reinterpret_cast<const char*>(local.data()), bytes);
     WriteFileBytes(FolderPath("quorvel.exe"), exe);
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(80);
+    ASSERT_TRUE(!bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) && !listen(listener, 1))
+        << "port 80 on 127.0.0.1 is taken";
     // A newer version; then up to date, told only past the first few reads of the reply.
-    TinyHttpServer server({"<status>2</status>", std::string(7000, ' ') + "<status>1</status>"});
-    ASSERT_TRUE(server.bound()) << "port 80 on 127.0.0.1 is taken";
+    const std::vector<std::string> replies{"<status>2</status>", std::string(7000, ' ') + "<status>1</status>"};
+    auto served = std::async(std::launch::async, Serve, listener, replies);
     Program program;
     HWND main = StartMain(program);
     Click(main, IDC_mnuHelpUpdates);
@@ -109,9 +86,10 @@ TEST(Help, UpdateCheckPostsEditionAndVersionAndShowsTheAnswer) {
     EXPECT_EQ(ControlText(dialog, IDC_lbdesc), LibraryString("lic0409.dll", 514, "%s", "Quorvel Lite"));
     Click(main, IDC_mnuHelpUpdates);
     ExpectBox(program, LibraryString("lic0409.dll", 513, "%s", "Quorvel Lite"));
-    server.finish();
-    ASSERT_EQ(server.requests.size(), 2u);
-    for (const std::string& request : server.requests) {
+    const std::vector<std::string> requests = served.get();
+    closesocket(listener);
+    ASSERT_EQ(requests.size(), 2u);
+    for (const std::string& request : requests) {
         EXPECT_EQ(request.substr(0, request.find("\r\n")), "POST /support/checkupdates.php HTTP/1.0");
         EXPECT_NE(request.find("\r\nUser-Agent: Vantrel_App\r\n"), std::string::npos);
         EXPECT_TRUE(request.ends_with("\r\n\r\nappid=LE&version=1.0.3")) << request;
