@@ -22,18 +22,13 @@ TITLES = {
 KEYBOARD_CAPTIONS = {"Delete", "<----"}   # the on-screen keyboard's edit keys
 
 
-def run(*command):
-    """stdout of a poppler tool (poppler-utils); raises OSError or CalledProcessError when it fails."""
-    return subprocess.run(command, capture_output=True, text=True, encoding="utf-8", errors="replace",
-                          check=True).stdout
-
-
 def pdf_problems(pdf, title):
-    if not pdf.is_file():
-        return [f"{pdf}: missing"]
+    """Fonts not embedded and a missing title, by poppler's tools; raises OSError or CalledProcessError."""
+    def run(*command):
+        return subprocess.run(command, capture_output=True, text=True, encoding="utf-8", errors="replace",
+                              check=True).stdout
     # After the name, type and encoding (which may hold spaces): emb, sub, uni and the object id.
-    fonts = run("pdffonts", str(pdf)).splitlines()[2:]
-    unembedded = [line.split()[0] for line in fonts if line.split()[-5] != "yes"]
+    unembedded = [line.split()[0] for line in run("pdffonts", str(pdf)).splitlines()[2:] if line.split()[-5] != "yes"]
     problems = [f"{pdf}: fonts not embedded: {', '.join(unembedded)}"] if unembedded else []
     if re.sub(r"\s+", "", title) not in re.sub(r"\s+", "", run("pdftotext", "-enc", "UTF-8", "-l", "1", str(pdf), "-")):
         problems.append(f"{pdf}: title {title!r} not on the first page")
@@ -68,7 +63,6 @@ def caption_problems(docs, strings, lcid):
 
 def main():
     root = pathlib.Path(__file__).resolve().parent.parent
-    dist = root / "dist"
     problems = []
     for lcid in ("0804", "0404"):   # the sources written as text; English is groff -ms
         try:
@@ -78,17 +72,16 @@ def main():
     for architecture in ("win32", "win64"):
         for document, titles in TITLES.items():
             for lcid, title in titles.items():
-                pdf = dist / architecture / "Program" / "quorvel" / f"{document}_{lcid}.pdf"
+                pdf = root / "dist" / architecture / "Program" / "quorvel" / f"{document}_{lcid}.pdf"
                 try:
-                    problems += pdf_problems(pdf, title)
+                    problems += pdf_problems(pdf, title) if pdf.is_file() else [f"{pdf}: missing"]
                 except (OSError, subprocess.CalledProcessError) as e:
                     problems.append(f"{pdf}: {e} {getattr(e, 'stderr', '')}".strip())
     for problem in problems:
         print(f"check_docs: {problem}", file=sys.stderr)
-    if problems:
-        return 1
-    print(f"check_docs: the help documents in {dist} are complete and embed their fonts")
-    return 0
+    if not problems:
+        print("check_docs: the help documents in dist are complete and embed their fonts")
+    return 1 if problems else 0
 
 
 if __name__ == "__main__":

@@ -15,14 +15,12 @@ def problems(data):
     _, kind, count = struct.unpack_from("<HHH", data, 0)
     found = [] if kind == 1 and count else ["not an icon file, or no images"]
     for i in range(count if kind == 1 else 0):
-        width, height, _, _, _, _, _, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
+        width, height, *_, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
         width, height = width or 256, height or 256
         header_size, _, _, _, bits = struct.unpack_from("<IiiHH", data, offset)
-        # Opaque pixels of the stored rows, bottom row on screen first.
-        start, stride = offset + header_size, width * 4
-        opaque = [sum(alpha >= 128 for alpha in data[start + row * stride:start + (row + 1) * stride][3::4])
-                  for row in range(height)]
-        lower, upper = sum(opaque[:height // 2]), sum(opaque[height // 2:])
+        # The alpha bytes of the stored rows, bottom row on screen first.
+        alpha = data[offset + header_size:offset + header_size + width * height * 4][3::4]
+        lower, upper = (sum(a >= 128 for a in half) for half in (alpha[:len(alpha) // 2], alpha[len(alpha) // 2:]))
         if bits != 32 or upper >= lower:
             found.append(f"{width}x{height}, {bits} bits (32 wanted): {upper} opaque pixels above, {lower} below")
     return found
