@@ -1,5 +1,6 @@
 // Every image in both shipped program folders carries the program's version in its version
-// resource, in the numbers and in the texts.
+// resource, in the numbers and in the texts; and maps as the language libraries are mapped, as
+// data only: its resources readable, its code neither started nor callable.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,9 +10,12 @@
 #include <string>
 #include <vector>
 
-TEST(VersionResource, EveryShippedImageCarriesTheProgramVersion) {
+#include "services/win_services.h"
+
+TEST(ShippedImages, EachCarriesTheProgramVersionAndMapsAsDataOnly) {
     const std::string version = std::to_string(QV_VERSION_MAJOR) + "." + std::to_string(QV_VERSION_MINOR) + "." +
                                 std::to_string(QV_VERSION_REVISION);
+    qv::win::WinStringLoader loader;
     for (const char* variable : {"QV_DIST", "QV_DIST_WIN32"}) {
         ASSERT_NE(std::getenv(variable), nullptr) << variable;
         int images = 0;
@@ -34,6 +38,15 @@ TEST(VersionResource, EveryShippedImageCarriesTheProgramVersion) {
                 const bool there = VerQueryValueA(info.data(), key.c_str(), &data, &size);
                 EXPECT_EQ(there ? static_cast<const char*>(data) : "none", text[0] == 'O' ? name : version) << text;
             }
+            const auto mapped = loader.load(path);
+            ASSERT_TRUE(mapped);
+            EXPECT_EQ(GetProcAddress(reinterpret_cast<HMODULE>(mapped), "LockWAllTaskbar"), nullptr);
+            EXPECT_EQ(GetModuleHandleA(name.c_str()), nullptr);
+            if (name == "langfile0409.dll") {
+                const auto title = loader.loadString(mapped, 302, 383);
+                EXPECT_EQ(title ? title->substr(0, title->find('\0')) : "none", "Vantrel Quorvel Lite");
+            }
+            EXPECT_TRUE(loader.free(mapped));
         }
         EXPECT_GE(images, 10) << variable;   // the program, three libraries, six string libraries
     }
