@@ -1,6 +1,8 @@
 // The first start in the language QV_LANGUAGE names (0409 unless the test script runs it under
 // a Chinese locale): one instance only, the recovery settings, the lock duration, choosing the
-// key among three devices, setting its passphrase and arming, with texts that fit their controls.
+// key among three devices, setting its passphrase and arming, with texts that fit their controls;
+// then a lock without a timer, its shut-down dialog cancelled, ended by the passphrase with the
+// key away.
 #include <commctrl.h>
 
 #include <cstdlib>
@@ -59,7 +61,7 @@ void ExpectCaptionsFit(HWND dialog) {
 
 }  // namespace
 
-TEST(FirstStart, OneInstanceSettingsDurationKeyAndPassphraseThenArmed) {
+TEST(FirstStart, OneInstanceSettingsDurationKeyAndPassphraseThenALockThePassphraseEnds) {
     PrepareProgramFolder();
     WriteFileBytes(Env("QV_USBSIM"), kThreeDevices);
     WriteFileBytes(FolderPath("setting.ini"),
@@ -149,5 +151,27 @@ TEST(FirstStart, OneInstanceSettingsDurationKeyAndPassphraseThenArmed) {
     EXPECT_FALSE(FileExists(FolderPath("tmhr.tmp")));
     EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(main, IDC_cmdUnlock)); }, 5s)) << "armed";
     Simulate("pull-key");   // the key chosen, not another device, locks
-    DialogWith(program, IDC_cButtonUnlock);
+    HWND screen = DialogWith(program, IDC_cButtonUnlock);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(screen, IDC_Picture3))) << "no countdown";
+    Click(screen, IDC_chButtonShutDown);
+    dialog = DialogWith(program, IDC_Combo1);
+    EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(SendMessageA(GetDlgItem(dialog, IDC_Combo1), CB_GETCURSEL, 0, 0), 0) << "shut down, preset";
+    Click(dialog, IDC_cmdCancel);
+
+    // The passphrase was read at arming: the store on the stick is out of reach now. The user's
+    // click activates the lock screen, which then owns the dialog it opens, above it.
+    SetForegroundWindow(screen);
+    WaitFor([&] { return GetForegroundWindow() == screen; }, 5s);
+    Click(screen, IDC_cButtonUnlock);
+    dialog = DialogWith(program, IDC_lbPass);
+    RECT r{};
+    GetWindowRect(GetDlgItem(dialog, IDC_cmdq), &r);
+    EXPECT_TRUE(WaitFor([&] { return GetAncestor(WindowFromPoint({r.left + 3, r.top + 3}), GA_ROOT) == dialog; }));
+    SetDlgItemTextA(dialog, IDC_txtPassword, "12345679");
+    Click(dialog, IDC_cmdOk);
+    ExpectBox(program, L(527));
+    SetDlgItemTextA(dialog, IDC_txtPassword, "12345678");
+    Click(dialog, IDC_cmdOk);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(screen) && !FileExists(RecordFolder() + "\\tpserial2.dat"); }));
 }
