@@ -12,26 +12,20 @@
 
 namespace qv::e2e {
 
-namespace {
-
 // Removes a folder and all in it. The program marks some of its files read-only or hidden,
 // which would stop their removal.
-void RemoveFolder(const std::string& path) {
+static void RemoveFolder(const std::string& path) {
     std::error_code error;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(path, error))
         SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
     std::filesystem::remove_all(path, error);
 }
 
-}  // namespace
-
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
     if (!value || !*value) throw std::runtime_error(std::string("environment variable missing: ") + name);
     return value;
 }
-
-std::string FolderPath(const std::string& name) { return std::string(kFolder) + "\\" + name; }
 
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -42,8 +36,6 @@ void WriteFileBytes(const std::string& path, const std::string& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!(out << data)) throw std::runtime_error("cannot write " + path);
 }
-
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string LibraryString(const std::string& dll, unsigned id, const std::string& placeholder,
                           const std::string& value) {
@@ -133,12 +125,6 @@ std::string WindowText(HWND hwnd) {
     SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
                         nullptr);
     return buffer;
-}
-
-std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
-void Click(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 void ExpectBox(const Program& program, const std::string& text, int button) {

@@ -21,12 +21,12 @@ inline constexpr const char* kPcFolder = "C:\\Quorvel";
 std::string Env(const char* name);
 // The per-machine folder of the lock record.
 inline std::string RecordFolder() { return Env("ProgramData") + "\\Vantrel\\Quorvel"; }
-std::string FolderPath(const std::string& name);
+inline std::string FolderPath(const std::string& name) { return std::string(kFolder) + "\\" + name; }
 
 // The file's bytes; none when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& data);
-bool FileExists(const std::string& path);
+inline bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // String `id` of a shipped string library ("langfile0409.dll", from QV_DIST), as the program
 // fetches it (ANSI, the system code page); every `placeholder` in it replaced by `value`.
@@ -69,10 +69,12 @@ HWND DialogWith(const Program& program, int controlId, Millis timeout = 15s, HWN
 // Starts the program and waits for its main window.
 HWND StartMain(Program& program, const std::string& folder = kFolder);
 std::string WindowText(HWND hwnd);
-std::string ControlText(HWND dialog, int id);
+inline std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 // Clicks a button or chooses a menu item without waiting for the handler: posts the
 // notification to its window.
-void Click(HWND dialog, int id);
+inline void Click(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
 // Expects one message box of the program with this text, presses `button` and waits until it
 // has gone.
 void ExpectBox(const Program& program, const std::string& text, int button = IDOK);

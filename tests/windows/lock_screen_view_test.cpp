@@ -52,10 +52,7 @@ TEST(LockScreenView, TimedLockStaysOnTopInTheWorkAreaAndGivesBackTheLockDownWhen
                          win::FormHostOf(), w.stringLoader, w.programStrings, w.lockDown, w.usbSerial,
                          w.secureDelete, w.http}};
     LockForm form{ctx, [](Context&) { return 24; }};   // hours: the timer panel shows
-    ctx.globals().languageId = "0409";
-    ctx.globals().charsetSetting = "0";
     ctx.setInputLock(&w.input);
-    ctx.setMainWindow(&w.mainWindow);
     ctx.setLockScreen(&form);
 
     HWND before = TopmostWindow();

@@ -43,12 +43,8 @@ void Put(const Place& p, const std::string& value) {
 }
 std::string Dword(char v) { return "4:" + std::string{v, 0, 0, 0}; }
 
-// The library as the program loads it; Restart() loads it afresh after a crash, which switched nothing on again.
+// The library as the program loads it.
 HMODULE g_library = LoadLibraryA("QuorvelDll.dll");
-void Restart() {
-    FreeLibrary(g_library);
-    g_library = LoadLibraryA("QuorvelDll.dll");
-}
 // Calls an operation by its undecorated name; 1 when it did everything asked for.
 LONG Call(const char* operation, LONG flag) {
     using LockFn = LONG(__stdcall*)(LONG);
@@ -58,9 +54,7 @@ LONG Call(const char* operation, LONG flag) {
 }
 
 HWND Window(const char* className, DWORD style, const char* title = "", HWND parent = nullptr) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = className;
+    const WNDCLASSA wc{0, DefWindowProcA, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, className};
     RegisterClassA(&wc);   // "Button" is the system's own and stays as it is
     return CreateWindowExA(0, className, title, style, 0, 0, 100, 30, parent, nullptr, nullptr, nullptr);
 }
@@ -93,7 +87,9 @@ TEST(QuorvelDll, LockDownIsUndoneByTheUnlockAndAfterACrashAndNothingElseIsTouche
             // A task bar the shell makes again meanwhile is caught by the next call.
             if (shown.size() == 4) shown.push_back(Window("Shell_TrayWnd", WS_POPUP | WS_VISIBLE));
         }
-        Restart();
+        // A crash: the library loaded afresh has switched nothing on again.
+        FreeLibrary(g_library);
+        g_library = LoadLibraryA("QuorvelDll.dll");
         expectLocked(true, original);
         Call("LockW2kTaskManager", kOn);   // the main window's start-up call repairs
         expectLocked(false, original);
