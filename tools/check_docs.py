@@ -15,10 +15,8 @@ import sys
 
 import check_strings
 
-TITLES = {
-    "feature": {"0409": "Features of this edition", "0804": "本版本功能一览", "0404": "本版功能一覽"},
-    "what": {"0409": "User guide", "0804": "用户指南", "0404": "使用者指南"},
-}
+TITLES = {"feature": {"0409": "Features of this edition", "0804": "本版本功能一览", "0404": "本版功能一覽"},
+          "what": {"0409": "User guide", "0804": "用户指南", "0404": "使用者指南"}}
 KEYBOARD_CAPTIONS = {"Delete", "<----"}   # the on-screen keyboard's edit keys
 
 

@@ -2,11 +2,9 @@
 // the cipher's box file, and a way to cut one input into several texts.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "lock_timer_world.h"

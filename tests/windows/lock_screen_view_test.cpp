@@ -32,12 +32,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000) {
     return done();
 }
 
-bool Above(HWND upper, HWND lower) {
-    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
-        if (h == upper || h == lower) return h == upper;
-    return false;
-}
-
 HWND TopmostWindow() {
     return CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, nullptr, nullptr,
                            nullptr, nullptr);
@@ -62,7 +56,11 @@ TEST(LockScreenView, TimedLockStaysOnTopInTheWorkAreaAndGivesBackTheLockDownWhen
     HWND screen = static_cast<win::DialogView&>(form.view()).hwnd();
     EXPECT_FALSE(GetWindowLongA(before, GWL_EXSTYLE) & WS_EX_TOPMOST) << "it would rise above the lock when clicked";
     HWND rival = TopmostWindow();
-    EXPECT_TRUE(PumpUntil([&] { return Above(screen, rival); }));
+    EXPECT_TRUE(PumpUntil([&] {   // the lock screen comes first of the two in the z-order
+        for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+            if (h == screen || h == rival) return h == screen;
+        return false;
+    }));
     for (HWND window : {before, rival}) DestroyWindow(window);
     SendMessageA(screen, WM_CLOSE, 0, 0);
     SendMessageA(screen, WM_SYSCOMMAND, SC_CLOSE, 0);

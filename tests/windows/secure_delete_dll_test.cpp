@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -14,10 +15,8 @@ TEST(SecureDeleteDll, OverwritesAndDeletesFilesOnlyAndLeavesABusyOneAsItWas) {
     HMODULE library = LoadLibraryA("SecureDel.dll");
     auto sDelete = reinterpret_cast<SDeleteFn>(reinterpret_cast<void*>(GetProcAddress(library, "SDelete")));
     ASSERT_NE(sDelete, nullptr);
-    char temp[MAX_PATH];
-    const std::string folder = std::string(temp, GetTempPathA(MAX_PATH, temp)) + "qv_sdelete\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    CreateDirectoryA((folder + "sub").c_str(), nullptr);
+    const std::string folder = (std::filesystem::temp_directory_path() / "qv_sdelete").string() + "\\";
+    std::filesystem::create_directories(folder + "sub");
     // A reader opened beforehand sees what the file holds when SDelete is done with it.
     const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const struct Case {
@@ -57,8 +56,6 @@ TEST(SecureDeleteDll, OverwritesAndDeletesFilesOnlyAndLeavesABusyOneAsItWas) {
     EXPECT_EQ(sDelete(""), 0);
     EXPECT_EQ(sDelete(nullptr), 0);
     SetFileAttributesA((folder + "busy.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA((folder + "busy.dat").c_str());
-    RemoveDirectoryA((folder + "sub").c_str());
-    RemoveDirectoryA(folder.c_str());
+    std::filesystem::remove_all(folder);
     FreeLibrary(library);
 }

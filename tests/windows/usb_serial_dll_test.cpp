@@ -20,8 +20,7 @@ TEST(UsbSerialDll, BothBuildsKeepTheContractAndTheSimulatedOneHandsOutTheFileRec
     std::string folder(exe, GetModuleFileNameA(nullptr, exe, MAX_PATH));
     folder.erase(folder.rfind('\\') + 1);
     const std::string simFile = folder + "usbsim.txt", end = "</device>",
-                      key = "<vid>0951</vid><pid>1642</pid><serial>QV0001KEY</serial><manu>M</manu><prod>P</prod>" +
-                            end,
+                      key = "<vid>0951</vid><pid>1642</pid><serial>QV01KEY</serial><manu>M</manu><prod>P</prod>" + end,
                       other = "<vid>0781</vid><pid>5567</pid><serial>00AB</serial><manu></manu><prod></prod>" + end;
     std::string many, wholeOnes;   // too many records end after the last whole one
     for (int i = 0; i < 60; ++i) many += key + "\r\n";
