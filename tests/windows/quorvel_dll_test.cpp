@@ -120,8 +120,7 @@ DWORD WINAPI TypeBlocked(void*) {
 }
 
 TEST(QuorvelDll, KeyHooksSwallowTheirKeysEvenWhileTheProgramIsBusyAndShiftIsLetGo) {
-    HWND target = CreateWindowExA(0, "STATIC", "keys", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND target = Window("STATIC", WS_POPUP | WS_VISIBLE, "keys");
     SetForegroundWindow(target);
     SetFocus(target);
     ASSERT_TRUE(TypeAndWait('A')) << "injected keys never reach a window: the hooks go unchecked";

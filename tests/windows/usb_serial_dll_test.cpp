@@ -30,7 +30,6 @@ TEST(UsbSerialDll, BothBuildsKeepTheContractAndTheSimulatedOneHandsOutTheFileRec
         {key + "\r\n" + other + "\r\n", 1, key + other},
         {other + "\r\n", 1, other},   // the key pulled: the next call sees it at once
         {"status=7\r\n" + key + "\r\n", 7, ""},
-        {"status=1\r\n" + key + "\r\n", 1, key},
         {many, 1, wholeOnes},
     };
     for (const std::string& path : {std::string("KvUSBSerial.DLL"), folder + "sim\\KvUSBSerial.DLL"}) {
