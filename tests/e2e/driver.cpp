@@ -121,10 +121,9 @@ HWND StartMain(Program& program, const std::string& folder) {
 }
 
 std::string WindowText(HWND hwnd) {
-    char buffer[2048] = {};
-    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
-                        nullptr);
-    return buffer;
+    char text[2048] = {};
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
 }
 
 void ExpectBox(const Program& program, const std::string& text, int button) {
