@@ -38,16 +38,15 @@ def parse_strings_file(path):
 
 
 def parse_ids(path):
-    """Returns {library: {id: set of allowed placeholders}}, each library named as its files are."""
-    ids = {"langfile": {}, "lic": {}}
+    """Returns {library: {id: set of allowed placeholders}}, the libraries "lang" and "lic"."""
+    ids = {"lang": {}, "lic": {}}
     for number, line in enumerate(pathlib.Path(path).read_text(encoding="utf-8").splitlines(), 1):
         line = line.split("#", 1)[0]
         m = re.fullmatch(r"\s*(lang|lic)\s+([0-9]+)((?:\s+%username|\s+%s)*)\s*", line)
-        library = m and ("langfile" if m.group(1) == "lang" else "lic")
-        if line.strip() and (not m or int(m.group(2)) in ids[library]):
+        if line.strip() and (not m or int(m.group(2)) in ids[m.group(1)]):
             raise StringsError(f"{path}:{number}: expected 'lang <id>' or 'lic <id>', once, and known placeholders")
         if m:
-            ids[library][int(m.group(2))] = set(m.group(3).split())
+            ids[m.group(1)][int(m.group(2))] = set(m.group(3).split())
     return ids
 
 
@@ -56,7 +55,7 @@ def check_file(path, ids):
     m = re.fullmatch(r"(langfile|lic)_(0409|0804|0404)\.txt", pathlib.Path(path).name)
     if not m:
         return [f"{path}: name must be langfile_<lcid>.txt or lic_<lcid>.txt of a shipped language"]
-    wanted, code_page, last, problems = ids[m.group(1)], CODE_PAGES[m.group(2)], -1, []
+    wanted, code_page, last, problems = ids[m.group(1).removesuffix("file")], CODE_PAGES[m.group(2)], -1, []
     entries = parse_strings_file(path)
     for string_id, text, number in entries:
         stray = {p.lower() for p in re.findall("%username|%s", text, re.IGNORECASE)} - wanted.get(string_id, set())

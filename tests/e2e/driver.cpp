@@ -60,9 +60,7 @@ void PrepareProgramFolder() {
     const std::string stick = Env("QV_STICK"), away = stick + ".pulled";
     if (!FileExists(stick) && FileExists(away)) MoveFileA(away.c_str(), stick.c_str());
     DeleteFileA(Env("QV_USBSIM").c_str());
-    RemoveFolder(RecordFolder());   // the lock record
-    RemoveFolder(kPcFolder);
-    RemoveFolder(kFolder);
+    for (std::string folder : {RecordFolder(), std::string(kPcFolder), std::string(kFolder)}) RemoveFolder(folder);
     std::filesystem::create_directories(kFolder);
     std::filesystem::copy(Env("QV_DIST"), kFolder, std::filesystem::copy_options::recursive);
     CopyFileA((Env("QV_BIN") + "\\sim\\KvUSBSerial.DLL").c_str(), FolderPath("KvUSBSerial.DLL").c_str(), FALSE);

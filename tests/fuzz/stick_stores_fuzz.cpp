@@ -1,9 +1,7 @@
 // The enciphered files on the stick: any bytes as an enciphered file, and any bytes enciphered
-// and deciphered again; as the plain lock duration (tmhr.ini) and the plain password store
-// (pass.ini), read, written and deleted from through their own routines.
+// and deciphered again, as the plain lock duration (tmhr.ini) read through the lock timer.
 #include "fuzz_world.h"
 #include "lock/lock_timer.h"
-#include "password/password_store.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace qv;
@@ -27,15 +25,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Require(ReadLockTimerDuration(w.ctx) == hours);
     fuzz::Require(ReadLockTimerHours(w.ctx) == (hours <= kDialogMaxHours ? hours : 0));
     fuzz::Require(!w.leftovers());
-
-    auto parts = fuzz::Pieces(data, size, 2);   // plain store, key identity
-    if (parts[0].empty()) return 0;
-    w.putEnciphered(w.path("pass.st"), parts[0]);
-    GetPassword(w.ctx, parts[1]);
-    w.ctx.globals().lockUSBKeyId = "FUZZKEY";
-    const bool saved = SavePassword(w.ctx, "passphrase");
-    fuzz::Require(!saved || GetPassword(w.ctx, "FUZZKEY") == "passphrase");
-    if (saved && DeletePassword(w.ctx, "FUZZKEY")) fuzz::Require(GetPassword(w.ctx, "FUZZKEY").empty());
-    fuzz::Require(!w.fs.has(w.path("pass.ini")));
     return 0;
 }

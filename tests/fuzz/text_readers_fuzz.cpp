@@ -25,9 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DecodeOffsetText(text);
     fuzz::Require(DecodeDigitText(EncodeDigitText(text)) == text);
     fuzz::Require(DecodeOffsetText(EncodeOffsetText(text, 25 + static_cast<int>(size % 75))) == text);
-    w.fs.put(w.path(kRecordIni), parts[0]);
-    w.fs.put(w.path(kRecordSerial1), parts[1]);
-    w.fs.put(w.path(kRecordSerial2), parts[2]);
+    const char* const records[] = {kRecordIni, kRecordSerial1, kRecordSerial2};
+    for (std::size_t i = 0; i < 3; ++i) w.fs.put(w.path(records[i]), parts[i]);
     ReadLockRecord(w.ctx);
 
     w.http.body = text;

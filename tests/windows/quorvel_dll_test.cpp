@@ -108,10 +108,9 @@ void Type(WORD key) {
 // Types `key` and lets messages run until it has arrived; false when it never does.
 bool TypeAndWait(WORD key) {
     Type(key);
-    for (int round = 0; round < 200 && !Arrived(key); ++round, Sleep(10)) {
+    for (int round = 0; round < 200 && !Arrived(key); ++round, Sleep(10))
         for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE); DispatchMessageA(&m))
             if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) g_received.push_back(m.wParam);
-    }
     return Arrived(key);
 }
 DWORD WINAPI TypeBlocked(void*) {
