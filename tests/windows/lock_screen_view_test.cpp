@@ -40,8 +40,9 @@ HWND TopmostWindow() {
 TEST(LockScreenView, TimedLockStaysOnTopInTheWorkAreaAndGivesBackTheLockDownWhenTheSessionEndsOrItGoes) {
     SetProcessDPIAware();   // as the program's manifest declares
     test::FakeWorld w;
+    win::WinClock clock;   // the real date and time in the photographs
     win::WinDesktop desktop;
-    Context ctx{Services{w.fs, w.messages, desktop, w.shell, w.registry, w.drives, w.clock, w.system,
+    Context ctx{Services{w.fs, w.messages, desktop, w.shell, w.registry, w.drives, clock, w.system,
                          win::FormHostOf(), w.stringLoader, w.programStrings, w.lockDown, w.usbSerial,
                          w.secureDelete, w.http}};
     LockForm form{ctx, [](Context&) { return 24; }};   // hours: the timer panel shows
