@@ -74,12 +74,11 @@ TEST(AboutBox, NamesTheProgramAndStartsSystemInformationFromEitherPlaceOrSaysItI
         {quoted(place1), true, true, quoted(place1)}, {"msinfo32.exe", true, true, ""},   // "": nothing started
         {place1, true, false, quoted(place1)}, {"", false, true, ""}, {longest + "x", true, true, quoted(place2)},
         {longest, true, true, quoted(longest)}};
+    const RegRoot root = RegRoot::LocalMachine;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.place1.substr(0, 40) + (c.toolExists ? " +tool" : ""));
         HelpWorld w;
-        const RegRoot root = RegRoot::LocalMachine;
-        if (!c.place1.empty())
-            w.registry.setString(root, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", c.place1 + '\0');
+        w.registry.setString(root, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", c.place1 + '\0');
         w.registry.setString(root, "SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", folder);
         if (c.toolExists) w.fs.put(place2, "MZ", AttrHidden);
         w.shell.runResult = c.runWorks;
