@@ -42,6 +42,7 @@ TEST(HelpMenu, DocumentsSupportPageAndTheUpdateDialog) {
     mnuHelpOnline(w.ctx);
     w.checkUpdates("<status>2</status>");
     FakeView& v = w.forms.viewOf(w.dialog);
+    EXPECT_EQ(v.caption("lbdesc"), "A newer Quorvel Lite is out");
     w.programStrings.texts[998] = "Quorvel Next";   // an open dialog takes the new answer's text
     w.checkUpdates("<status>3</status>");
     const std::string page = "http://www.example.test/support/software.html";
