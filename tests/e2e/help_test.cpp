@@ -87,6 +87,7 @@ TEST(Help, UpdateCheckPostsEditionAndVersionAndShowsTheAnswer) {
     for (const std::string& request : requests) {
         EXPECT_EQ(request.substr(0, request.find("\r\n")), "POST /support/checkupdates.php HTTP/1.0");
         EXPECT_NE(request.find("\r\nUser-Agent: Vantrel_App\r\n"), std::string::npos);
+        EXPECT_NE(request.find("\r\nContent-Type: application/x-www-form-urlencoded\r\n"), std::string::npos);
         EXPECT_TRUE(request.ends_with("\r\n\r\nappid=LE&version=1.0.3")) << request;
     }
     // The server is gone: a refused connection is a failure (with whatever code WinInet makes up).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "lock/lock_form.h"
+#include "lock/shut_down_form.h"
 #include "lock_timer_world.h"
 
 using namespace qv;
@@ -107,63 +108,107 @@ TEST(LockScreen, RemainingTimeText) {
     for (auto [seconds, text] : cases) EXPECT_EQ(RemainingTimeText(seconds), text) << seconds;
 }
 
-TEST(LockScreen, TimedLockExpiresAtTheFirstTickAfterTheUnlockTimeClosingAnOpenShutDownDialogFirst) {
-    LockWorld w;
-    w.ctx.globals().ownerName = "Ann";
-    w.ctx.globals().languageId = "0804";   // Chinese texts are larger
-    w.loadStrings({{516, "Idle, %username"}, {503, "Hello %USERNAME, use %username's key"}, {116, "Now"}});
-    w.putTimer("100\r\n");   // beyond the settings dialog's 24 hours, within the lock screen's
-    const DateTime unlock = w.clock.t + 100 * 3600;
-    w.open();
-    FakeView& v = w.view();
-    EXPECT_TRUE(v.isVisible("Picture3") && v.isVisible("lblTimeRemain"));
-    EXPECT_EQ(v.caption("lbDescrip") + "|" + v.caption("lbCurrTime"), "Hello Ann, use Ann's key|Now : ");
-    EXPECT_EQ((std::array{v.c("lbLockRun").fontSize, v.c("lbInvalidST").fontSize, v.c("cButtonUnlock").fontSize}),
-              (std::array{14, 12, 9}));
-    bool closedByExpiry = false;
-    w.forms.scripts["frmShutDown"] = [&](Form& dialog) {
+// With a lock duration, the countdown runs and the lock expires at the first tick after the unlock
+// time, closing an open shut-down dialog first; without one, only the wrong-key notice comes and
+// goes, however late it gets. Chinese texts are larger.
+TEST(LockScreen, TimedLockExpiresAtTheFirstTickAfterTheUnlockTimeUntimedNever) {
+    for (bool timed : {true, false}) {
+        SCOPED_TRACE(timed);
+        LockWorld w;
+        w.form.showWrongKeyNotice();   // not loaded: nothing happens
+        w.ctx.globals().ownerName = "Ann";
+        if (timed) {
+            w.ctx.globals().languageId = "0804";
+            w.loadStrings({{516, "Idle, %username"}, {503, "Hello %USERNAME, use %username's key"}, {116, "Now"}});
+            w.putTimer("100\r\n");   // beyond the settings dialog's 24 hours, within the lock screen's
+        }
+        const DateTime unlock = w.clock.t + 100 * 3600;
+        w.open();
+        FakeView& v = w.view();
+        EXPECT_EQ(v.isVisible("Picture3") && v.isVisible("lblTimeRemain"), timed);
+        EXPECT_EQ(v.caption("lbCurrTime"), timed ? "Now : " : "Current Time :");   // built in without a language text
+        EXPECT_EQ((std::array{v.c("lbLockRun").fontSize, v.c("lbInvalidST").fontSize, v.c("cButtonUnlock").fontSize}),
+                  (timed ? std::array{14, 12, 9} : std::array{12, 10, 8}));
+        for (bool shown : {true, false}) {
+            if (shown) w.form.showWrongKeyNotice();
+            else w.tick("Timer2");
+            EXPECT_EQ((std::array{v.isVisible("Picture2"), v.isVisible("lbInvalidST"), v.timerEnabled("Timer2")}),
+                      (std::array{shown, shown, shown}));
+        }
+        w.clock.t = unlock - 3600;
         w.tick();
-        closedByExpiry = !w.forms.viewOf(dialog).isOpen();
-    };
-    w.clock.t = unlock - 3600;
-    w.tick();
-    EXPECT_EQ(v.caption("lblCurrentTime") + " " + v.caption("lblUnlockTime") + " " + v.caption("lblTimeRemain"),
-              "T" + std::to_string(unlock - 3600) + " T" + std::to_string(unlock) + " 1 Hour, 0 Minute, ");
-    w.clock.t = unlock;   // equal: not yet
-    w.tick();
-    EXPECT_TRUE(w.form.isLoaded() && v.timerEnabled("Timer1") && w.mainWindow.calls.empty());
-
-    w.ctx.globals().lockNeeds.passphrase = "HELD-SINCE-ARMING";
-    w.ctx.globals().lockNeeds.held = true;
-    w.clock.t = unlock + 1;
-    static_cast<Form&>(w.form).click("chButtonShutDown");
-    EXPECT_TRUE(closedByExpiry);
-    EXPECT_FALSE(w.ctx.globals().shutDownDialogOpen || w.ctx.globals().shutDownForm);
-    EXPECT_FALSE(w.form.isLoaded() || v.isOpen() || v.timerEnabled("Timer1"));
-    EXPECT_FALSE(w.ctx.globals().lockNeeds.held || !w.ctx.globals().lockNeeds.passphrase.empty());
-    // A resumed lock's polling stops with it: nothing hides the task bar afterwards.
-    EXPECT_EQ(w.mainWindow.calls, (Log{"delLockIni", "stopPolling"}));
-    EXPECT_EQ(w.mainWindow.status + (w.mainWindow.armed == false ? " disarmed" : ""), "Idle, Ann disarmed");
-    EXPECT_EQ(w.notifications.calls, (Log{"unregister"}));
+        EXPECT_EQ(v.caption("lblUnlockTime") + v.caption("lblTimeRemain"),
+                  timed ? "T" + std::to_string(unlock) + "1 Hour, 0 Minute, " : "");
+        w.clock.t = timed ? unlock : unlock + 1'000'000'000;   // equal: not yet
+        w.tick();
+        EXPECT_TRUE(w.form.isLoaded() && v.timerEnabled("Timer1") && w.mainWindow.calls.empty());
+        if (!timed) continue;
+        EXPECT_EQ(v.caption("lbDescrip") + "|" + v.caption("lblCurrentTime"),
+                  "Hello Ann, use Ann's key|T" + std::to_string(unlock));
+        bool closedByExpiry = false;
+        w.forms.scripts["frmShutDown"] = [&](Form& dialog) {
+            w.tick();
+            closedByExpiry = !w.forms.viewOf(dialog).isOpen();
+        };
+        w.ctx.globals().lockNeeds.passphrase = "HELD-SINCE-ARMING";
+        w.ctx.globals().lockNeeds.held = true;
+        w.clock.t = unlock + 1;
+        static_cast<Form&>(w.form).click("chButtonShutDown");
+        EXPECT_TRUE(closedByExpiry);
+        EXPECT_FALSE(w.ctx.globals().shutDownDialogOpen || w.ctx.globals().shutDownForm);
+        EXPECT_FALSE(w.form.isLoaded() || v.isOpen() || v.timerEnabled("Timer1"));
+        EXPECT_FALSE(w.ctx.globals().lockNeeds.held || !w.ctx.globals().lockNeeds.passphrase.empty());
+        // A resumed lock's polling stops with it: nothing hides the task bar afterwards.
+        EXPECT_EQ(w.mainWindow.calls, (Log{"delLockIni", "stopPolling"}));
+        EXPECT_EQ(w.mainWindow.status + (w.mainWindow.armed == false ? " disarmed" : ""), "Idle, Ann disarmed");
+        EXPECT_EQ(w.notifications.calls, (Log{"unregister"}));
+    }
 }
 
-TEST(LockScreen, WithoutATimerFileOnlyTheWrongKeyNoticeComesAndGoes) {
-    LockWorld w;
-    w.form.showWrongKeyNotice();   // not loaded: nothing happens
-    EXPECT_TRUE(w.forms.shown.empty());
-    w.open();
-    FakeView& v = w.view();
-    EXPECT_EQ(v.caption("lbCurrTime"), "Current Time :");   // built in, without a language text
-    EXPECT_EQ((std::array{v.c("lbLockRun").fontSize, v.c("lbInvalidST").fontSize, v.c("cButtonUnlock").fontSize}),
-              (std::array{12, 10, 8}));
-    for (bool shown : {true, false}) {
-        if (shown) w.form.showWrongKeyNotice();
-        else w.tick("Timer2");
-        EXPECT_EQ((std::array{v.isVisible("Picture2"), v.isVisible("lbInvalidST"), v.timerEnabled("Timer2")}),
-                  (std::array{shown, shown, shown}));
+TEST(ShutDownDialog, OkGivesBackWhatTheLockSwitchedOffThenCallsThePowerFunctionOfTheChoice) {
+    // Windows 98 and Me wait for the program's windows to close. A refusal keeps the lock, switches off again what
+    // it had given back, and puts the dialog back as it was, with the system's reason. Cancel changes nothing.
+    const std::string asked = "Are you sure want to shut down your computer? buttons",
+                      refusal = "Shut Down Windows|The computer could not be shut down: Windows refused.\r\n\r\n"
+                                "Access is denied.|" + std::to_string(MbIconExclamation);
+    struct Case { std::int16_t osCode; const char *choice, *call; bool closesWindows, refused = false; };
+    const Case cases[] = {
+        {-1, "Shut down", "shutdownNt", false}, {-1, "Restart", "restart", false}, {3, "Log off", "logOff", true},
+        {4, "Shut down", "exitWindows98", true}, {3, "Restart", "restart", true}, {-1, nullptr, nullptr, false},
+        {3, "Shut down", "exitWindows98", false, true}, {-1, "Log off", "logOff", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.osCode) + " " + (c.choice ? c.choice : "cancel") + (c.refused ? " refused" : ""));
+        FakeWorld w;
+        ShutDownForm form(w.ctx);
+        w.ctx.globals().osCode = c.osCode;
+        w.power.result = !c.refused;
+        w.shell.errorDescription = "Access is denied.";
+        std::string atCall, after;   // what the screen shows when the call is made, and after it
+        w.forms.scripts["frmShutDown"] = [&](Form&) {
+            FakeView& v = w.forms.viewOf(form);
+            EXPECT_TRUE(v.topMost);
+            EXPECT_EQ(v.c("Combo1").items, (Log{"Shut down", "Restart", "Log off"}));
+            w.power.onCall = [&] {
+                atCall = std::to_string(w.desktop.doEventsCalls) + " " + v.caption("lbShutDown");
+                if (v.isVisible("cmdOk") || v.isVisible("cmdCancel")) atCall += " buttons";
+                for (const std::string& call : w.lockScreen.calls) atCall += ", " + call;
+            };
+            if (c.choice && std::string(c.choice) != "Shut down") v.setText("Combo1", c.choice);   // the default
+            form.click(c.choice ? "cmdOk" : "cmdCancel");
+            EXPECT_EQ(v.isOpen(), c.choice != nullptr) << "the dialog itself stays until the system goes down";
+            after = v.caption("lbShutDown") + (v.isVisible("cmdOk") && v.isVisible("cmdCancel") ? " buttons" : "");
+        };
+        w.forms.showModal(form);
+        EXPECT_EQ(after, c.refused || !c.choice ? asked : "Your computer is shutting down ...");
+        EXPECT_EQ(w.messages.boxes(), c.refused ? Log{refusal} : Log{});
+        EXPECT_EQ(w.power.calls, c.call ? Log{c.call} : Log{});
+        EXPECT_EQ(atCall, c.call ? "2 Your computer is shutting down ..., sessionEnding" : "");
+        Log lockCalls{"sessionEnding"};
+        if (c.refused) lockCalls.push_back("sessionGoesOn");
+        if (c.closesWindows) lockCalls.push_back("unload");
+        EXPECT_EQ(w.lockScreen.calls, c.call ? lockCalls : Log{});
+        EXPECT_EQ(w.mainWindow.calls, c.closesWindows ? Log{"unload"} : Log{});
+        EXPECT_TRUE(w.lockDown.calls.empty());
     }
-    w.clock.t += 1'000'000'000;   // no unlock time, however late
-    w.tick();
-    EXPECT_TRUE(w.form.isLoaded() && v.timerEnabled("Timer1") && w.mainWindow.calls.empty());
-    EXPECT_FALSE(v.isVisible("Picture3") || v.isVisible("lbRemainTime") || !v.caption("lblCurrentTime").empty());
 }
