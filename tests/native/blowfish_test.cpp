@@ -1,4 +1,4 @@
-// The file cipher: the published vectors, the stored format, and the files and boxes it refuses.
+// The file cipher: the stored format, and the files and boxes it refuses.
 #include <gtest/gtest.h>
 
 #include "lock_timer_world.h"
@@ -7,19 +7,11 @@ namespace qv {
 namespace {
 
 using test::FakeFileSystem;
-using Bytes = std::vector<std::uint8_t>;
+using test::LockTimerWorld;
 
-const std::string kFolder = "F:\\Program\\quorvel";
-const std::string kBoxPath = kFolder + "\\bf.dat";
-const std::string kPlain = kFolder + "\\plain.ini";
-const std::string kStored = kFolder + "\\plain.st";
 // "[PassCnt]\r\nPassCnt=1\r\n" as the program has always stored it: the length, then the blocks.
 const std::string kStoredHex = "16000000258BDFCD1CE4A114D0B4C61BC47DE70EA60A2917A1EA6B2C";
-
-const std::string& Boxes() {
-    static const std::string boxes = test::LockTimerWorld::boxFile();
-    return boxes;
-}
+const std::string kBox = std::string(LockTimerWorld::kFolder) + "\\bf.dat";
 
 std::string Hex(const std::string& hex) {
     std::string out;
@@ -28,29 +20,10 @@ std::string Hex(const std::string& hex) {
     return out;
 }
 
-std::string ToHex(const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) (out += "0123456789ABCDEF"[c >> 4]) += "0123456789ABCDEF"[c & 15];
-    return out;
-}
-
 std::uint32_t ErrorNumber(const std::function<void()>& action) {
     try { action(); } catch (const AppError& e) { return e.number(); }
     return 0;
 }
-
-// A folder holding bf.dat and a cipher object over it.
-struct CipherWorld {
-    FakeFileSystem fs;
-    clsBlowfish bf{fs, kFolder};
-    explicit CipherWorld(bool init = true) {
-        fs.put(kBoxPath, Boxes());
-        if (init) bf.sInitBF(kCipherKey);
-    }
-    std::uint32_t file(bool encrypt) {
-        return ErrorNumber([&] { encrypt ? bf.sFileEncrypt(kPlain, kStored) : bf.sFileDecrypt(kStored, kPlain); });
-    }
-};
 
 TEST(BlowfishBoxTable, RejectsMalformedTables) {
     std::string words;
@@ -62,61 +35,59 @@ TEST(BlowfishBoxTable, RejectsMalformedTables) {
 
 // Stored files depend on these exact bytes; every size comes back as it went in.
 TEST(BlowfishFiles, StoredFormatAndEverySize) {
-    CipherWorld w;
-    w.fs.put(kPlain, "[PassCnt]\r\nPassCnt=1\r\n");
-    w.bf.sFileEncrypt(kPlain, kStored);
-    EXPECT_EQ(ToHex(w.fs.get(kStored)), kStoredHex);
-    w.fs.put(kStored, Hex(kStoredHex) + "tail");   // bytes past the blocks were always ignored
-    w.bf.sFileDecrypt(kStored, kPlain);
-    EXPECT_EQ(w.fs.get(kPlain), "[PassCnt]\r\nPassCnt=1\r\n");
+    LockTimerWorld w;
+    w.putTimer("[PassCnt]\r\nPassCnt=1\r\n");
+    EXPECT_EQ(w.fs.get(w.stored), Hex(kStoredHex));
+    w.fs.put(w.stored, Hex(kStoredHex) + "tail");   // bytes past the blocks were always ignored
+    EXPECT_EQ(w.timerContent(), "[PassCnt]\r\nPassCnt=1\r\n");
     for (std::size_t n = 1; n <= 17; ++n) {
-        const std::string plain(n, static_cast<char>(0xA0 + n));
-        w.fs.put(kPlain, plain);
-        w.bf.sFileEncrypt(kPlain, kStored);
-        w.bf.sFileDecrypt(kStored, kPlain);
-        EXPECT_EQ(w.fs.get(kPlain), plain) << n;
+        w.putTimer(std::string(n, static_cast<char>(0xA0 + n)));
+        EXPECT_EQ(w.timerContent(), std::string(n, static_cast<char>(0xA0 + n))) << n;
     }
 }
 
 // Refused sources and failed writes leave the target as it was, with nothing beside it.
 TEST(BlowfishFiles, RefusalsKeepTheTarget) {
-    struct Case { std::optional<std::string> source; bool encrypt; std::uint32_t error; std::string failing = ""; };
+    // `failing`: what fails to be written, as a suffix to the target's name.
+    struct Case { std::optional<std::string> source; bool encrypt; std::uint32_t error; const char* failing = "-"; };
     const Case cases[] = {
         {"", true, kBfErrSourceSize}, {std::nullopt, true, kBfErrSourceNotFound},
         {std::nullopt, false, 0},   // nothing to decipher is no error
         // The length negative, zero, beyond the blocks; not even the length.
         {std::string(12, '\xFF'), false, kBfErrFileDamaged}, {std::string(12, '\0'), false, kBfErrFileDamaged},
         {"\x11" + std::string(19, '\0'), false, kBfErrFileDamaged}, {std::string(3, '\x03'), false, kBfErrFileDamaged},
-        {"new", true, kBfErrFileAccess, kStored}, {"new", true, kBfErrFileAccess, kStored + ".new"},
-        {Hex(kStoredHex), false, kBfErrFileAccess, kPlain}};
+        {"new", true, kBfErrFileAccess, ""}, {"new", true, kBfErrFileAccess, ".new"},
+        {Hex(kStoredHex), false, kBfErrFileAccess, ""}};
     for (const Case& c : cases) {
-        CipherWorld w;
-        const std::string& target = c.encrypt ? kStored : kPlain;
-        if (c.source) w.fs.put(c.encrypt ? kPlain : kStored, *c.source);
+        LockTimerWorld w;
+        clsBlowfish bf = w.cipher();
+        const std::string& target = c.encrypt ? w.stored : w.plain;
+        if (c.source) w.fs.put(c.encrypt ? w.plain : w.stored, *c.source);
         w.fs.put(target, "old");
-        w.fs.failWrites.insert(c.failing);
-        EXPECT_EQ(w.file(c.encrypt), c.error) << &c - cases;
+        w.fs.failWrites.insert(target + c.failing);
+        EXPECT_EQ(ErrorNumber([&] {
+            c.encrypt ? bf.sFileEncrypt(w.plain, w.stored) : bf.sFileDecrypt(w.stored, w.plain);
+        }), c.error) << &c - cases;
         EXPECT_EQ(w.fs.get(target) + std::to_string(w.fs.has(target + ".new")), "old0") << &c - cases;
     }
 }
 
+// A hidden or short bf.dat, or no key, leaves the cipher unusable; a read-only one serves.
 TEST(BlowfishState, TheBoxFileAndTheKey) {
-    struct Case { void (*change)(FakeFileSystem&); std::uint32_t error; } cases[] = {
-        {[](FakeFileSystem& fs) { fs.remove(kBoxPath); }, kBfErrBoxFileNotFound},
-        {[](FakeFileSystem& fs) { fs.setAttributes(kBoxPath, AttrHidden); }, kBfErrBoxFileNotFound},
-        {[](FakeFileSystem& fs) { fs.put(kBoxPath, Boxes().substr(0, 4000)); }, kBfErrBoxFileDamaged},
-        {[](FakeFileSystem& fs) { fs.setAttributes(kBoxPath, AttrReadOnly | AttrArchive); }, 0}};
+    struct Case { void (*change)(FakeFileSystem&); std::string key, folder; std::uint32_t error; } const cases[] = {
+        {[](FakeFileSystem& fs) { fs.remove(kBox); }, kCipherKey, "", kBfErrBoxFileNotFound},
+        {[](FakeFileSystem& fs) { fs.setAttributes(kBox, AttrHidden); }, kCipherKey, "", kBfErrBoxFileNotFound},
+        {[](FakeFileSystem& fs) { fs.put(kBox, fs.get(kBox).substr(0, 4000)); }, kCipherKey, "", kBfErrBoxFileDamaged},
+        {[](FakeFileSystem& fs) { fs.setAttributes(kBox, AttrReadOnly | AttrArchive); }, kCipherKey, "\\", 0},
+        {[](FakeFileSystem&) {}, "", "", kBfErrEmptyKey}};
     for (const Case& c : cases) {
-        CipherWorld w(false);
+        LockTimerWorld w;
         c.change(w.fs);
-        EXPECT_EQ(ErrorNumber([&] { w.bf.sInitBF(kCipherKey); }), c.error) << &c - cases;
-        Bytes block(8);
-        EXPECT_EQ(ErrorNumber([&] { w.bf.sEncrypt(block, block); }), c.error ? kBfErrNotInitialised : 0u);
+        clsBlowfish bf(w.fs, LockTimerWorld::kFolder + c.folder);
+        EXPECT_EQ(ErrorNumber([&] { bf.sInitBF(c.key); }), c.error) << &c - cases;
+        std::vector<std::uint8_t> block(8);
+        EXPECT_EQ(ErrorNumber([&] { bf.sEncrypt(block, block); }), c.error ? kBfErrNotInitialised : 0u);
     }
-    CipherWorld bare(false);
-    clsBlowfish trailing(bare.fs, kFolder + "\\");
-    EXPECT_EQ(ErrorNumber([&] { trailing.sInitBF(kCipherKey); }), 0u);
-    EXPECT_EQ(ErrorNumber([&] { trailing.sInitBF(""); }), kBfErrEmptyKey);
 }
 
 }  // namespace

@@ -54,18 +54,10 @@ struct World : LockTimerWorld {
     std::string atClose;
 };
 
-bool IsKey(const std::string& control) {
-    return FindCharacterKey(control) || control == kDeleteKey || control == kBackspaceKey;
-}
-bool Inside(const FakeView::Control& a, const FakeView::Control& b, int margin) {
-    return a.width > 0 && a.left >= b.left + margin && a.top >= b.top + margin &&
-           a.left + a.width <= b.left + b.width - margin && a.top + a.height <= b.top + b.height - margin;
-}
-
 }  // namespace
 
-// In both dialogs: captions from the language, every control inside the dialog, the keys inside
-// their frame; the editing keys and the fifty-character limit.
+// In both dialogs: captions from the language, every control inside the dialog; the editing
+// keys and the fifty-character limit.
 TEST(PasswordDialogs, LayoutCaptionsAndEditingKeys) {
     struct Case { const char* dialog; int height; const char *label, *captions; } cases[] = {
         {"frmPassword", kPasswordDialogHeight, "lbPass", "Unlock|Passphrase|8"},
@@ -75,28 +67,24 @@ TEST(PasswordDialogs, LayoutCaptionsAndEditingKeys) {
         w.run(c.dialog, [&](Form& f, FakeView& v) {
             const std::string font = std::to_string(v.c(c.label).fontSize);
             EXPECT_EQ(v.caption("") + "|" + v.caption(c.label) + "|" + font, c.captions);
-            const FakeView::Control frame = v.c("Frame1");
-            FakeView::Control dialog;
-            dialog.width = kPasswordDialogWidth;
-            dialog.height = c.height;
-            for (const auto& [name, placed] : v.controls)
-                EXPECT_TRUE(name.empty() || Inside(placed, IsKey(name) ? frame : dialog, IsKey(name) ? 60 : 0)) << name;
+            for (const auto& [name, r] : v.controls)
+                EXPECT_TRUE(name.empty() || (r.width > 0 && r.left >= 0 && r.top >= 0 &&
+                                             r.left + r.width <= kPasswordDialogWidth && r.top + r.height <= c.height))
+                    << name;
             f.click("cmdBackspace");   // on an empty field: nothing
             f.click("cmdDel");
-            ClickKeys(f, "AB7");
+            ClickKeys(f, "AB7X");
             f.click("cmdBackspace");
-            ClickKeys(f, "XY");
-            v.setSelection("txtPassword", 1, 2);
+            v.setSelection("txtPassword", 1, 1);
             f.click("cmdDel");
             ClickKeys(f, "YZ");
             f.click("cmdDel");   // the key left the caret at the end, nothing selected
-            EXPECT_EQ(v.text("txtPassword") + "|" + v.focus, "AYY|txtPassword") << c.dialog;
             v.setSelection("txtPassword", 2, 9);   // past the end: only what is there
             f.click("cmdDel");
             ClickKeys(f, std::string(47, 'K'));
             v.setSelection("txtPassword", 0, 0);   // caret at the start: keys still append
             ClickKeys(f, "12");                    // the 51st is refused
-            EXPECT_EQ(v.text("txtPassword"), "AY" + std::string(47, 'K') + "1") << c.dialog;
+            EXPECT_EQ(v.text("txtPassword") + "|" + v.focus, "A7" + std::string(47, 'K') + "1|txtPassword") << c.dialog;
         });
         EXPECT_TRUE(w.messages.shown.empty() && w.forms.shown.size() == 1u) << c.dialog;
     }
@@ -162,52 +150,42 @@ TEST(SetPasswordCommand, FlagsAndStatusAroundTheDialogAndTheKeyLookedForWhenNone
 }
 
 // Each refusal keeps the dialog open with the text as typed (it is not filtered) and touches
-// nothing; the passphrase held since arming is the one asked, though changed or gone since.
-TEST(UnlockByPassword, RefusalsAndThePassphraseHeldSinceArming) {
+// nothing; the passphrase held since arming is the one asked, though changed or gone since. A
+// match ends the lock: record, status, notifications and the armed state before the dialog
+// closes, the lock screen after; the typed text is trimmed.
+TEST(UnlockByPassword, RefusalsThenTheMatchWithThePassphraseHeldSinceArming) {
     World w;
     std::string kept;
-    auto attempt = [&](const char* keyId, const char* typed) {
+    for (auto [keyId, saved, typed] : {std::tuple{"", "", "ABCDEFGH"}, {kKey1, "", "ab c"}, {kKey1, "   ", "   "},
+                                       {kKey1, "OPEN1234", "open1234"}, {"07815567OTHER", "", "OPEN1234"}}) {
         w.ctx.globals().lockUSBKeyId = keyId;
+        ASSERT_TRUE(!*saved || SavePassword(w.ctx, saved));
         kept += w.unlock(typed) + "|";
-    };
-    attempt("", "ABCDEFGH");
-    attempt(kKey1, "ab c");   // no store
-    ASSERT_TRUE(SavePassword(w.ctx, "   "));
-    attempt(kKey1, "   ");
-    ASSERT_TRUE(SavePassword(w.ctx, "OPEN1234"));
-    attempt(kKey1, "open1234");
-    attempt("07815567OTHER", "OPEN1234");
+    }
     EXPECT_EQ(kept, "ABCDEFGH|ab c|   |open1234|OPEN1234|");
-    EXPECT_EQ(w.messages.boxes(), (Log{"Quorvel|No Serial number found!!|16", "T302|Ann none set|16",
-                                       "T302|Ann none set|16", "T302|Wrong|16", "T302|Ann none set|16"}));
-    EXPECT_TRUE(w.mainWindow.calls.empty() && w.lockScreen.calls.empty() && w.notifications.calls.empty());
-    EXPECT_EQ(w.ctx.globals().passwordDialogOpen, 0);
     w.ctx.globals().lockUSBKeyId = kKey1;
     HoldLockNeeds(w.ctx);
     ASSERT_TRUE(SavePassword(w.ctx, "CHANGED9"));   // changed while armed
     w.fs.files.clear();   // the stick is pulled
     EXPECT_EQ(w.unlock("OPEN1234"), "OPEN1234");
-    EXPECT_EQ(w.messages.boxes().back(), "T302|Wrong|16");
-    EXPECT_EQ(w.unlock("CHANGED9"), "<closed>");
+    EXPECT_EQ(w.unlock(" CHANGED9 "), "<closed>");
+    EXPECT_EQ(w.messages.boxes(), (Log{"Quorvel|No Serial number found!!|16", "T302|Ann none set|16",
+                                       "T302|Ann none set|16", "T302|Wrong|16", "T302|Ann none set|16", "T302|Wrong|16"}));
+    EXPECT_EQ(w.atClose, "Ann unlocked|110|disarmed");
+    EXPECT_EQ(w.mainWindow.calls, Log{"delLockIni"});
+    EXPECT_EQ(w.lockScreen.calls, Log({"stopClock", "unload"}));
     EXPECT_FALSE(w.ctx.globals().lockNeeds.held || !w.ctx.globals().lockNeeds.passphrase.empty());
-}
-
-// A match ends the lock: record, status, notifications and the armed state before the dialog
-// closes, the lock screen after; the typed text is trimmed, and no window is needed.
-TEST(UnlockByPassword, MatchEndsTheLockInOrder) {
-    for (int run : {0, 1, 2}) {
-        World w;
-        ASSERT_TRUE(SavePassword(w.ctx, "OPEN1234"));
-        w.ctx.globals().lockResumedAtStartup = run > 0;
-        if (run == 2) {
-            w.ctx.setMainWindow(nullptr);
-            w.ctx.setLockScreen(nullptr);
-            w.ctx.setDriveNotifications(nullptr);
+    EXPECT_EQ(w.ctx.globals().passwordDialogOpen, 0);
+    for (bool windows : {true, false}) {   // resumed at start-up: the main window goes too, when there is one
+        World r;
+        ASSERT_TRUE(SavePassword(r.ctx, "OPEN1234"));
+        r.ctx.globals().lockResumedAtStartup = true;
+        if (!windows) {
+            r.ctx.setMainWindow(nullptr);
+            r.ctx.setLockScreen(nullptr);
+            r.ctx.setDriveNotifications(nullptr);
         }
-        EXPECT_EQ(w.unlock(" OPEN1234 "), "<closed>");
-        EXPECT_EQ(w.atClose, run == 2 ? "|000" : "Ann unlocked|110|disarmed") << run;
-        EXPECT_EQ(w.mainWindow.calls, run == 1 ? Log({"delLockIni", "unload"}) : run ? Log{} : Log{"delLockIni"});
-        EXPECT_EQ(w.lockScreen.calls, run == 2 ? Log{} : Log({"stopClock", "unload"})) << run;
-        EXPECT_TRUE(w.messages.shown.empty());
+        EXPECT_EQ(r.unlock("OPEN1234") + r.atClose, windows ? "<closed>Ann unlocked|110|disarmed" : "<closed>|000");
+        EXPECT_EQ(r.mainWindow.calls, windows ? Log({"delLockIni", "unload"}) : Log{});
     }
 }

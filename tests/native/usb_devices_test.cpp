@@ -1,17 +1,41 @@
-// The device list: from Windows' instance ids to the device text, and from the text to the key's presence.
+// The device list: from Windows' device tree and instance ids to the device text, and from the
+// text to the key's presence.
 #include <gtest/gtest.h>
 
 #include "fakes.h"
 #include "usbkey/usb_devices.h"
 #include "usbkey/usb_instance_id.h"
 #include "usbkey/usb_sim_file.h"
+#include "usbkey/usb_storage_walk.h"
 
 using namespace qv;
 using namespace qv::test;
 
 namespace {
 
-const std::string kKeyRecord = "<vid>0951</vid><pid>1642</pid><serial>001372</serial></device>";
+std::string Record(const std::string& vid, const std::string& pid, const std::string& serial) {
+    return "<vid>" + vid + "</vid><pid>" + pid + "</pid><serial>" + serial + "</serial></device>";
+}
+
+// A device: the row of its parent (row 0 is the root hub), its instance id, whether Windows
+// took that id from a serial of the device's own; for a disk, whether it holds a medium.
+struct Row { std::size_t parent; std::string id; std::optional<bool> unique; bool disk = false, medium = true; };
+
+struct FakeTree : DeviceTree {
+    std::vector<Row> rows;
+    std::vector<Node> disks() override {
+        std::vector<Node> out;
+        for (Node n = 0; n < rows.size(); ++n)
+            if (rows[n].disk) out.push_back(n);
+        return out;
+    }
+    std::optional<Node> parent(Node n) override { return n ? std::optional<Node>(rows.at(n).parent) : std::nullopt; }
+    std::string instanceId(Node n) override { return rows.at(n).id; }
+    std::optional<bool> hasUniqueId(Node n) override { return rows.at(n).unique; }
+    bool hasMedium(Node disk) override { return rows.at(disk).medium; }
+    std::string manufacturer(Node device) override { return "Maker" + std::to_string(device); }
+    std::string friendlyName(Node disk) override { return "Disk" + std::to_string(disk); }
+};
 
 }  // namespace
 
@@ -28,88 +52,78 @@ TEST(UsbInstanceId, RealWorldIds) {
         EXPECT_EQ(id ? id->vendorId + "|" + id->productId + "|" + id->serial + "|" + (id->isInterface ? "1" : "0") : "",
                   parsed) << text;
     }
-    for (auto [text, names] : {std::pair{"USBSTOR\\Disk&Ven_Kingsley&Prod_Data_Stick_2.0&Rev_1.00\\001372&0",
-                                         "Kingsley|Data Stick 2.0"}, {"garbage", "|"}})
-        EXPECT_EQ(ParseStorageInstanceId(text).vendor + "|" + ParseStorageInstanceId(text).product, names) << text;
 }
 
-// What the USB serial library writes: names that would break the tags are mended, and the
-// text holds only whole records that fit the caller's buffer. Values are read as they stand,
-// each field from its own record.
-TEST(UsbDeviceText, RecordsSurviveTheRoundTripAndFitTheBuffer) {
+// The USB serial library's walk from disks to USB devices. Behind a hub: a stick whose id
+// cannot be read (never the hub's ids instead), a stick, a device without a serial; a composite
+// device; a card reader with a card in its second and third slots, its serial holding "&";
+// names from the disk, or the device's and the disk's own.
+TEST(UsbStorageWalk, DeviceTreeOfRealHardware) {
+    const char* const stick = "USBSTOR\\Disk&Ven_Kingsley&Prod_Data_Stick&Rev_1.00\\001372&0";
+    const std::string reader = "USBSTOR\\Disk&Ven_Generic&Prod_";   // its slots
+    FakeTree tree;
+    tree.rows = {{0, "USB\\ROOT_HUB30\\4&1234ABCD&0&0", {}}, {0, "USB\\VID_05E3&PID_0608\\5&1F2E3D4C&0&1", false},
+                 {1, "USB\\VID_0951&PID_16\\001373", true}, {2, stick, {}, true},
+                 {1, "USB\\VID_0951&PID_1642\\001372", true}, {4, stick, {}, true},
+                 {1, "USB\\VID_058F&PID_6387\\5&2A1B3C4D&0&2", false},
+                 {6, "USBSTOR\\Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.07\\6&3B2C1D&0", {}, true},
+                 {0, "USB\\VID_05AC&PID_12A8\\A1B2C3", true}, {8, "USB\\VID_05AC&PID_12A8&MI_01\\6&1A2B&0&0001", false},
+                 {9, "USBSTOR\\Disk&Ven_&Prod_&Rev_1\\A1B2C3&0", {}, true}, {0, "USB\\VID_0BDA&PID_0129\\7&Q1&0", true},
+                 {11, reader + "SD&Rev_1.00\\2010&0", {}, true, false}, {11, reader + "MS&Rev_1.00\\2010&1", {}, true},
+                 {11, reader + "SD&Rev_1.00\\2010&2", {}, true}};
+    Log records;
+    for (const UsbDeviceRecord& r : CollectUsbStorageRecords(tree))
+        records.push_back(r.vendorId + "|" + r.productId + "|" + r.serial + "|" + r.manufacturer + "|" + r.product);
+    EXPECT_EQ(records, (Log{"0951|1642|001372|Kingsley|Data Stick", "058F|6387||Generic|Flash Disk",
+                            "05AC|12A8|A1B2C3|Maker8|Disk10", "0BDA|0129|7&Q1&0|Generic|MS"}));
+}
+
+// What the USB serial library writes: names that would break the tags (and could pass for
+// another stick's serial) are mended. Values are read as they stand, each field from its own record.
+TEST(UsbDeviceText, RecordsSurviveTheRoundTrip) {
     UsbDeviceList list;
     list.addEmpty();   // a stale entry from an earlier refresh
     ParseUSBDeviceText(list, FormatUsbDeviceRecord({"0951", "1642", "1", "A&B <M> </manu></device>", "S\r\n\x01 2"}) +
                                  "<vid> 1 </vid></device></vid><vid>2<pid>3</pid><serial>4</device><vid>5");
-    std::vector<std::string> entries;
+    Log entries;
     for (int i = 1; i <= list.upperBound(); ++i)
         entries.push_back(list.vendorId[i] + "|" + list.productId[i] + "|" + list.serial[i] + "|" +
                           list.manufacturer[i] + "|" + list.product[i]);
     EXPECT_EQ(entries, (Log{"0951|1642|1|A&B (M) (/manu)(/device)|S 2", " 1 ||||", "|3|||"}));
-    const std::vector<UsbDeviceRecord> records(3, {"0951", "1642", "S", "M", "P"});
-    const std::size_t one = FormatUsbDeviceRecord(records[0]).size();
-    for (std::size_t capacity : {one - 1, one, 2 * one + 1, std::size_t{3000}}) {
-        int listed = -1, kept = -1;
-        const std::string built = BuildUsbDeviceText(records, capacity, listed);
-        EXPECT_EQ(built.size(), std::min<std::size_t>(capacity / one, 3) * one) << capacity;
-        EXPECT_EQ(FitUsbDeviceText(BuildUsbDeviceText(records, 3000, kept) + "junk", capacity, kept), built);
-        EXPECT_EQ(std::pair(listed, kept), std::pair(int(built.size() / one), int(built.size() / one))) << capacity;
-    }
 }
 
-// What GetUSBDevices returns and shows; ReadUSBDevices returns the same and shows nothing.
-TEST(UsbDeviceRefresh, ResultsAndMessages) {
-    struct Case { std::int16_t status; bool loadable; std::string text; std::int16_t count;
-                  std::optional<std::int16_t> length; std::int16_t result; int devices; std::string message; };
+// What the library answers (status 0: it does not load); what a refresh returns, keeps and shows
+// (a quiet one nothing); whether the key `wanted` is then present, absent, or neither.
+TEST(UsbDevices, RefreshAndTheKeysPresence) {
+    const std::string key = Record("0951", "1642", "001372"), keyId = "09511642001372";
+    struct Case { std::int16_t status; std::string text; std::int16_t count; std::optional<std::int16_t> length;
+                  std::string wanted; std::int16_t result; int devices; bool present, absent; std::string message; };
     const Case cases[] = {
-        {1, true, kKeyRecord, 3, {}, 3, 1, ""},   // the library's count is passed on
-        {5, true, kKeyRecord, 1, {}, -1, 0, "Get USB Serial error code : 5"},
-        {1, true, "", 0, {}, -2, 0, ""},
-        {1, true, kKeyRecord, 1, std::int16_t{-20}, -2, 0, ""},
-        {1, true, kKeyRecord, 1, std::int16_t{32000}, 1, 1, ""},   // clamped to the buffer
-        {1, true, kKeyRecord + kKeyRecord, 2, std::int16_t(kKeyRecord.size() + 5), 2, 1, ""},
-        {1, false, kKeyRecord, 1, {}, -1, 0, kUsbLibraryMissingText},
+        {1, key, 3, {}, keyId, 3, 1, true, false, ""},   // the library's count is passed on
+        {1, Record(" 0951", "1642", "001372 "), 1, {}, "  " + keyId + " ", 1, 1, true, false, ""},   // blanks
+        {1, Record("0951", "1642", "1") + Record("0781", "5567", "00AB"), 2, {}, "0781556700AB", 2, 2, true, false, ""},
+        {1, Record("0951", "1642", "00AB"), 1, {}, "0951164200ab", 1, 1, false, true, ""},
+        {1, Record("0951", "1642", "  "), 1, {}, "09511642", 1, 1, false, true, ""},   // without serial, never
+        {1, key, 1, {}, "   ", 1, 1, false, false, ""},
+        {5, key, 1, {}, keyId, -1, 0, false, true, "Get USB Serial error code : 5"},
+        {0, key, 1, {}, keyId, -1, 0, false, true, kUsbLibraryMissingText},
+        {1, key, 1, std::int16_t{-20}, keyId, -2, 0, false, true, "No USB storage device found."},
+        {1, key, 1, std::int16_t{32000}, keyId, 1, 1, true, false, ""},   // clamped to the buffer
+        {1, key + key, 2, std::int16_t(key.size() + 5), keyId, 2, 1, true, false, ""},
     };
     for (const Case& c : cases) {
         FakeWorld w;
-        w.usbSerial.text = c.text;
-        w.usbSerial.status = c.status;
-        w.usbSerial.count = c.count;
-        w.usbSerial.loadable = c.loadable;
-        w.usbSerial.reportedLength = c.length;
-        EXPECT_EQ(ReadUSBDevices(w.ctx), c.result) << c.text;
-        EXPECT_TRUE(w.messages.shown.empty()) << c.text;
-        EXPECT_EQ(GetUSBDevices(w.ctx), c.result) << c.text;   // the list read again, not added to
-        EXPECT_EQ(w.ctx.globals().usbDevices.upperBound(), c.devices) << c.text;
-        EXPECT_EQ(w.messages.boxes(), c.message.empty() ? Log{} : Log{"Quorvel|" + c.message + "|16"}) << c.text;
-    }
-    FakeWorld w;   // only a missing text has string 539, and only from the check
-    w.loadStrings({{539, "No USB storage device found."}});
-    EXPECT_FALSE(CheckUSBDevices(w.ctx) || HasUSBDevices(w.ctx));
-    w.usbSerial.setDevices({{"0951", "1642", "1"}});
-    EXPECT_TRUE(CheckUSBDevices(w.ctx) && HasUSBDevices(w.ctx));
-    w.messages.expectOnly("No USB storage device found.", kAppTitle, MbIconCritical);
-}
-
-// Neither present nor absent: the library is not even asked.
-TEST(UsbKeyPresence, PresentAndAbsent) {
-    using Devices = std::vector<std::vector<std::string>>;
-    struct Case { std::string wanted; std::int16_t status; Devices devices; bool present, absent; } cases[] = {
-        {"  09511642001372 ", 1, {{" 0951", "1642", "001372 "}}, true, false},   // blanks around both
-        {"0781556700AB", 1, {{"0951", "1642", "1"}, {"0781", "5567", "00AB"}}, true, false},
-        {"0951164200ab", 1, {{"0951", "1642", "00AB"}}, false, true},
-        {"09511642", 1, {{"0951", "1642", "  "}}, false, true},   // without serial, never
-        {"0951001372", 1, {{"0951", " ", "001372"}}, false, true},
-        {"09511642001372", 2, {{"0951", "1642", "001372"}}, false, true},   // the library fails
-        {"   ", 1, {{"0951", "1642", "001372"}}, false, false},
-    };
-    for (const Case& c : cases) {
-        FakeWorld w;
-        w.usbSerial.setDevices(c.devices);
-        w.usbSerial.status = c.status;
-        EXPECT_EQ(IsUSBKeyPresent(w.ctx, c.wanted), c.present) << c.wanted;
-        EXPECT_EQ(IsUSBKeyAbsent(w.ctx, c.wanted), c.absent) << c.wanted;
-        EXPECT_TRUE(w.messages.shown.empty() && (c.present || c.absent || w.usbSerial.calls == 0)) << c.wanted;
+        w.loadStrings({{539, "No USB storage device found."}});
+        std::tie(w.usbSerial.text, w.usbSerial.status, w.usbSerial.count, w.usbSerial.reportedLength) =
+            std::tie(c.text, c.status, c.count, c.length);
+        w.usbSerial.loadable = c.status != 0;
+        EXPECT_EQ(std::pair(IsUSBKeyPresent(w.ctx, c.wanted), IsUSBKeyAbsent(w.ctx, c.wanted)),
+                  std::pair(c.present, c.absent)) << &c - cases;
+        EXPECT_EQ(ReadUSBDevices(w.ctx), c.result) << &c - cases;
+        // The list read again, not added to; only the loud refresh shows a message.
+        EXPECT_EQ(CheckUSBDevices(w.ctx), c.result > 0) << &c - cases;
+        EXPECT_EQ(w.ctx.globals().usbDevices.upperBound(), c.devices) << &c - cases;
+        EXPECT_EQ(w.messages.boxes(), c.message.empty() ? Log{} : Log{"Quorvel|" + c.message + "|16"}) << &c - cases;
     }
 }
 
