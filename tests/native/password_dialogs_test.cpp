@@ -67,6 +67,7 @@ TEST(PasswordDialogs, LayoutCaptionsAndEditingKeys) {
         w.run(c.dialog, [&](Form& f, FakeView& v) {
             const std::string font = std::to_string(v.c(c.label).fontSize);
             EXPECT_EQ(v.caption("") + "|" + v.caption(c.label) + "|" + font, c.captions);
+            ASSERT_TRUE(v.controls.count("Frame1") && v.controls.count(CharacterKeys().back().name));
             for (const auto& [name, r] : v.controls)   // placed, and within the dialog
                 EXPECT_TRUE(name.empty() || (r.width > 0 && r.left + r.width <= kPasswordDialogWidth &&
                                              r.top + r.height <= c.height)) << name;

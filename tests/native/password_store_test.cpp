@@ -70,6 +70,7 @@ TEST(BlowfishBoxTable, RejectsMalformedTables) {
 // Stored files depend on these exact bytes; every size comes back as it went in.
 TEST(BlowfishFiles, StoredFormatAndEverySize) {
     test::LockTimerWorld w;
+    w.fs.setAttributes(w.path("bf.dat"), AttrReadOnly | AttrArchive);   // read-only boxes serve as well
     w.putTimer("[PassCnt]\r\nPassCnt=1\r\n");
     EXPECT_EQ(w.fs.get(w.stored), Hex(kStoredHex));
     w.fs.put(w.stored, Hex(kStoredHex) + "tail");   // bytes past the blocks were always ignored
@@ -121,6 +122,8 @@ TEST(PasswordStore, BrokenFilesAndFailedWrites) {
     auto damaged = [](std::string bytes) { return [bytes](StoreWorld& w) { w.fs.put(w.store, bytes); }; };
     struct Case { std::function<void(StoreWorld&)> breakIt; int answer; bool renameFails; Log boxes; } const cases[] = {
         {[](StoreWorld& w) { w.fs.remove(w.path("bf.dat")); }, 0, false, {"Error|Error: bf.dat not found|16"}},
+        {[](StoreWorld& w) { w.fs.setAttributes(w.path("bf.dat"), AttrHidden); }, 0, false,
+         {"Error|Error: bf.dat not found|16"}},   // only an ordinary file is taken
         {damaged(std::string(4, '\xff') + std::string(8, 'x')), IdNo, false, {asked}},
         {damaged(std::string(12, '\0')), IdNo, false, {asked}},
         {damaged("\x11" + std::string(19, '\0')), IdNo, false, {asked}},
