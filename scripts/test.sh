@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: native unit tests (ASan/UBSan), the string-table,
-# help-document, icon, release-bytes and run-from-swap checks, the fuzzers (a minute each),
+# help-document, release-bytes and run-from-swap checks, the fuzzers (a minute each),
 # the Windows-side tests and the end-to-end tests under Wine.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +13,7 @@ run() {
 }
 
 run "native unit tests" ctest --test-dir build/native --output-on-failure -j"$(nproc)"
-for check in strings docs icon; do run "check_$check" python3 tools/check_$check.py; done
+for check in strings docs; do run "check_$check" python3 tools/check_$check.py; done
 run "reproducible release" bash scripts/check_reproducible.sh
 run "fuzzers" bash scripts/fuzz.sh
 run "run-from-swap flags" python3 tools/pe_swap_flags.py --check dist/win*/Program/quorvel/*.[dDeE][lLxX][lLeE]

@@ -8,7 +8,7 @@ sources, .def files) and generated files (nothing generated is tracked; build/ i
 are left out. Python docstrings are text, not comments, so they count.
 
 Tests are tests/ and the files whose only use is testing: the Windows test build's GoogleTest
-shim, the checks of the string tables, help documents, icon and release bytes, the test runner
+shim, the checks of the string tables, help documents and release bytes, the test runner
 and CI's entry.
 Everything else is code.
 
@@ -27,7 +27,6 @@ TEST_ONLY = {
     "scripts/check_reproducible.sh",
     "scripts/test.sh",
     "tools/check_docs.py",
-    "tools/check_icon.py",
     "tools/check_strings.py",
 }
 

@@ -1,9 +1,11 @@
-// The code page the native tests choose (tests/native/code_page_stand_in.h).
-#include "code_page_stand_in.h"
+// The ANSI code page as the native tests set it (test::ansiCodePage in fakes.h).
+#include "app/code_page.h"
 
 namespace qv {
 
-unsigned test::ansiCodePage = 1252;
+namespace test {
+unsigned ansiCodePage = 1252;
+}
 
 unsigned AnsiCodePage() { return test::ansiCodePage; }
 

@@ -17,12 +17,16 @@
 #include "app/context.h"
 #include "app/text.h"
 #include "lock/input_lock.h"
+#include "lock/policy_restore.h"
 #include "lock/system_power.h"
 
 namespace qv::test {
 
 // What a fake recorded, or texts to compare with it.
 using Log = std::vector<std::string>;
+
+// The ANSI code page the program sees; 1252 unless a test chooses another.
+extern unsigned ansiCodePage;
 
 // What most fakes do when called: note the call, give the scripted answer.
 template <class Entry, class Answer>
@@ -43,7 +47,6 @@ struct FakeFileSystem : FileSystem {
     std::map<std::string, Entry, NoCaseLess> files;
     std::map<std::string, unsigned, NoCaseLess> folders;
     std::set<std::string, NoCaseLess> failWrites, failRemoves;   // write/replace/copy or remove fail
-    bool readOnly = false;                                       // every change fails
     // Fault injection: changes (write, replace, remove, copy) are counted from 1; change
     // number `failAt` fails, and so do all later ones unless the fault is `OneChange`. A medium pulled
     // at that change cannot even be read afterwards.
@@ -66,7 +69,7 @@ struct FakeFileSystem : FileSystem {
     // Logs a change and tells whether it fails; `refused` is the change's own reason to fail.
     bool fails(const std::string& change, bool refused) {
         log.push_back(change);
-        if (readOnly || refused) return true;
+        if (refused) return true;
         ++changes;
         if (failAt == 0 || changes < failAt || (changes > failAt && fault == Fault::OneChange)) return false;
         pulled = fault == Fault::MediumPulled;
@@ -102,8 +105,8 @@ struct FakeFileSystem : FileSystem {
         return files.erase(norm(path)) + folders.erase(norm(path)) > 0;
     }
     bool makeDirectory(const std::string& path) override {
-        if (!readOnly) mkdir(path);
-        return !readOnly;
+        mkdir(path);
+        return true;
     }
     bool copy(const std::string& from, const std::string& to) override {
         if (fails("copy " + from + " " + to, failWrites.count(norm(to)) || !has(from))) return false;
@@ -141,10 +144,6 @@ struct FakeMessageBoxes : MessageBoxes {
         Log out;
         for (const ShownMessage& m : shown) out.push_back(box(m.title, m.text, m.flags));
         return out;
-    }
-    // Exactly one box was shown, with this text, title and flags.
-    void expectOnly(const std::string& text, const std::string& title, unsigned flags) const {
-        EXPECT_EQ(boxes(), Log{box(title, text, flags)});
     }
 };
 
@@ -188,9 +187,12 @@ struct FakeShell : Shell {
     std::string lastErrorDescription() override { return errorDescription; }
 };
 
-struct FakeRegistry : Registry {
+// The program's registry and the lock-down's policy values in one store; a key in `readOnly`,
+// or a root's number for all of it, refuses the policy changes, as without rights.
+struct FakeRegistry : Registry, PolicyRegistry {
     std::map<std::string, RegValue, NoCaseLess> values;   // "root\key\name"
-    static std::string path(RegRoot root, const std::string& key, const std::string& name) {
+    std::set<std::string> readOnly;
+    static std::string path(RegRoot root, const std::string& key, const std::string& name = "") {
         return std::to_string(static_cast<std::uint32_t>(root)) + "\\" + key + "\\" + name;
     }
     void deleteValue(RegRoot r, const std::string& k, const std::string& n) override { values.erase(path(r, k, n)); }
@@ -200,6 +202,18 @@ struct FakeRegistry : Registry {
     }
     std::optional<RegValue> query(RegRoot r, const std::string& k, const std::string& n) override {
         return values.count(path(r, k, n)) ? std::optional(values.at(path(r, k, n))) : std::nullopt;
+    }
+    std::optional<RegValue> read(RegRoot r, const std::string& k, const std::string& n) override {
+        return query(r, k, n);
+    }
+    bool write(RegRoot r, const std::string& k, const std::string& n, const RegValue& value) override {
+        return writable(r, k) && (values[path(r, k, n)] = value, true);
+    }
+    bool remove(RegRoot r, const std::string& k, const std::string& n) override {
+        return writable(r, k) && (values.erase(path(r, k, n)), true);
+    }
+    bool writable(RegRoot r, const std::string& k) const {
+        return !readOnly.count(k) && !readOnly.count(std::to_string(static_cast<std::uint32_t>(r)));
     }
 };
 
@@ -315,13 +329,11 @@ struct FakeSecureDelete : SecureDeleteLibrary {
 
 struct FakeHttp : HttpClient {
     std::string body, code = "200";
-    struct Call { std::string url, post; int port; };
-    std::vector<Call> calls;
-    std::string request(const std::string& url, const std::string& post, std::string& statusCode,
-                        std::string& statusText, int port, const std::string&, const std::string&) override {
+    std::string request(const std::string&, const std::string&, std::string& statusCode, std::string& statusText,
+                        int, const std::string&, const std::string&) override {
         statusCode = code;
         statusText = "OK";
-        return Logged(calls, {url, post, port}, body);
+        return body;
     }
 };
 

@@ -5,7 +5,6 @@
 #include "fakes.h"
 #include "help/about_form.h"
 #include "help/help_documents.h"
-#include "help/http_request_plan.h"
 #include "help/update_check.h"
 
 using namespace qv;
@@ -114,12 +113,4 @@ TEST(UpdateCheck, AnswerDecidesBetweenMessageDialogAndFailure) {
         EXPECT_EQ(w.messages.boxes(), boxes[outcome]);
         EXPECT_EQ(w.forms.shown, outcome == Dialog ? Log{"frmcheckupdate modeless"} : Log{});
     }
-}
-
-TEST(HttpRequestPlan, SchemesGoWhereverTheyStandAndOnlyPort443IsSecure) {
-    // Removed case-sensitively; no post data means GET.
-    const auto plan = PlanHttpRequest("https://secure.example.test/go?to=http://o/HTTP://y", "", 443);
-    EXPECT_EQ(plan->host + " " + plan->object + " " + plan->method, "secure.example.test go?to=o/HTTP://y GET");
-    EXPECT_EQ(plan->flags, 0x00801000u);
-    EXPECT_FALSE(PlanHttpRequest("http://www.example.test", "a=b", 80).has_value());   // no object
 }

@@ -1,7 +1,6 @@
 // Typing a passphrase on the on-screen keyboard, setting it and unlocking with it.
 #include <gtest/gtest.h>
 
-#include "code_page_stand_in.h"
 #include "lock/lock_needs.h"
 #include "lock_timer_world.h"
 #include "password/password_forms.h"

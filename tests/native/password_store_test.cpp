@@ -170,8 +170,8 @@ TEST(StoreFaults, EveryFailingChangeKeepsTheOldStoreTellsTheUserAndLeavesNothing
                 const bool ok = j.run(w);
                 EXPECT_TRUE(ok || &j >= &kJourneys[3] || !w.messages.shown.empty()) << at << ": failed silently";
                 // One failed change leaves nothing beside the files; the next start at least nothing plain.
-                EXPECT_TRUE(fault != Fault::OneChange || !(w.plainLeft() || w.leftovers() || w.fs.has(w.store + ".new")))
-                    << at;
+                const bool anyLeft = w.plainLeft() || w.leftovers() || w.fs.has(w.store + ".new");
+                EXPECT_TRUE(fault != Fault::OneChange || !anyLeft) << at;
                 // The stick comes back or the folder is writable again; the next start clears up.
                 w.fs.failAt = 0;
                 w.fs.pulled = false;

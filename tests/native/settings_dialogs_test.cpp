@@ -163,7 +163,8 @@ TEST(LockTimer, LeftoversHiddenFilesTheHeldDurationAndDeletion) {
     w.fs.put(w.plain, "5\r\n", AttrHidden);
     EXPECT_EQ(ReadLockTimerHours(w.ctx), 0);
     const auto& log = w.fs.log;   // deleted before anything is deciphered into it
-    EXPECT_LT(std::find(log.begin(), log.end(), "remove " + w.plain), std::find(log.begin(), log.end(), "write " + w.plain));
+    EXPECT_LT(std::find(log.begin(), log.end(), "remove " + w.plain),
+              std::find(log.begin(), log.end(), "write " + w.plain));
     w.fs.put(w.plain, "leftover, much longer than the new text\r\n");
     w.fs.setAttributes(w.stored, AttrHidden | AttrReadOnly);
     ASSERT_TRUE(WriteLockTimer(w.ctx, "5"));

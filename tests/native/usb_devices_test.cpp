@@ -5,7 +5,6 @@
 #include "fakes.h"
 #include "usbkey/usb_devices.h"
 #include "usbkey/usb_instance_id.h"
-#include "usbkey/usb_sim_file.h"
 #include "usbkey/usb_storage_walk.h"
 
 using namespace qv;
@@ -112,20 +111,4 @@ TEST(UsbDevices, RefreshAndTheKeysPresence) {
         EXPECT_EQ(w.ctx.globals().usbDevices.upperBound(), c.devices) << &c - cases;
         EXPECT_EQ(w.messages.boxes(), c.message.empty() ? Log{} : Log{"Quorvel|" + c.message + "|16"}) << &c - cases;
     }
-}
-
-// The simulated list: an optional status line, then whole records; the simulator's sticks plug and pull.
-TEST(UsbSimFile, StatusLineRecordsAndTheSticks) {
-    UsbSimFile f = ParseUsbSimFile("Status = 5\r\n<vid>AAAA</vid><pid>BBBB</pid><serial>X</serial></device>\r\n<vid>3");
-    EXPECT_TRUE(PlugSimStick(f, SimStick::Key) && PlugSimStick(f, SimStick::NoSerial));
-    EXPECT_FALSE(PlugSimStick(f, SimStick::Key) || IsSimStickPlugged(f, SimStick::Other));
-    UsbSimFile again = ParseUsbSimFile(FormatUsbSimFile(f));
-    EXPECT_TRUE(PullSimStick(again, SimStick::Key));
-    EXPECT_FALSE(PullSimStick(again, SimStick::Key) || PullSimStick(again, SimStick::Other));
-    EXPECT_EQ(FormatUsbSimFile(again), "status=5\r\n<vid>AAAA</vid><pid>BBBB</pid><serial>X</serial></device>\r\n"
-                                       "<vid>058F</vid><pid>6387</pid><serial></serial><manu>Generic</manu><prod>"
-                                       "Flash Disk</prod></device>\r\n");
-    EXPECT_EQ(ParseUsbSimFile("<vid>A=B</vid></device>").deviceText(), "<vid>A=B</vid></device>");   // no status line
-    again = {std::nullopt, {"status=2<vid>1</vid></device>"}};   // a record that reads like a status line
-    EXPECT_EQ(ParseUsbSimFile(FormatUsbSimFile(again)).deviceText(), "status=2<vid>1</vid></device>");
 }
