@@ -50,6 +50,9 @@ TEST(UsbInstanceId, RealWorldIds) {
         EXPECT_EQ(id ? id->vendorId + "|" + id->productId + "|" + id->serial + "|" + (id->isInterface ? "1" : "0") : "",
                   parsed) << text;
     }
+    // A name keeps its spaces and loses its control characters.
+    EXPECT_EQ(FormatUsbDeviceRecord({"0951", "1642", "1", "Key\x01 Media", ""}),
+              "<vid>0951</vid><pid>1642</pid><serial>1</serial><manu>Key Media</manu><prod></prod></device>");
 }
 
 // The USB serial library's walk from disks to USB devices. Behind a hub: a stick whose id
