@@ -118,6 +118,21 @@ HWND StartMain(Program& program, const std::string& folder) {
     return DialogWith(program, IDC_cmdLock);
 }
 
+HWND StartArmed(Program& program, const std::string& passphrase) {
+    auto text = [](unsigned id) { return LibraryString("langfile0409.dll", id, "%username", "User"); };
+    HWND main = StartMain(program);
+    Click(main, IDC_cmdLock);
+    ExpectBox(program, text(558) + "\r\n" + text(559), IDYES);
+    HWND setter = DialogWith(program, IDC_txtPassword2, 15s, main);
+    for (int field : {IDC_txtPassword, IDC_txtPassword2}) SetDlgItemTextA(setter, field, passphrase.c_str());
+    Click(setter, IDC_cmdOk);
+    ExpectBox(program, text(525));
+    Click(DialogWith(program, IDC_cmdSave), IDC_cmdClose);
+    const bool armed = WaitFor([&] { return IsWindowEnabled(GetDlgItem(main, IDC_cmdUnlock)) != 0; });
+    if (!armed) ADD_FAILURE() << "the lock did not arm";
+    return armed ? main : nullptr;
+}
+
 std::string WindowText(HWND hwnd) {
     char text[2048] = {};
     SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);

@@ -68,6 +68,10 @@ bool WaitFor(const std::function<bool()>& condition, Millis timeout = 15s);
 HWND DialogWith(const Program& program, int controlId, Millis timeout = 15s, HWND except = nullptr);
 // Starts the program and waits for its main window.
 HWND StartMain(Program& program, const std::string& folder = kFolder);
+// Starts the program and arms it with the only stick as the key: Lock, a new passphrase for it,
+// then Close in the protection settings, which keeps the default duration. The main window once
+// armed; nullptr (with a failure) when it did not arm.
+HWND StartArmed(Program& program, const std::string& passphrase);
 std::string WindowText(HWND hwnd);
 inline std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 // Clicks a button or chooses a menu item without waiting for the handler: posts the

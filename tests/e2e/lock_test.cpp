@@ -39,18 +39,9 @@ bool ShiftArrives() {
 TEST(Lock, PullLocksAnotherStickDoesNotTheKeyUnlocksAndAKilledLockComesBack) {
     PrepareProgramFolder();
     Simulate("plug-key");
-    // Armed with the key simulator's key, the only stick: Lock, its passphrase, then Close in
-    // the protection settings, which keeps the default duration.
     Program program;
-    HWND main = StartMain(program);
-    Click(main, IDC_cmdLock);
-    ExpectBox(program, L(558) + "\r\n" + L(559), IDYES);
-    HWND setter = DialogWith(program, IDC_txtPassword2, 15s, main);
-    for (int field : {IDC_txtPassword, IDC_txtPassword2}) SetDlgItemTextA(setter, field, "OPENSESAME1");
-    Click(setter, IDC_cmdOk);
-    ExpectBox(program, L(525));
-    Click(DialogWith(program, IDC_cmdSave), IDC_cmdClose);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(main, IDC_cmdUnlock)); }));
+    HWND main = StartArmed(program, "OPENSESAME1");
+    ASSERT_TRUE(main);
 
     Simulate("plug-other");
     Simulate("pull-other");

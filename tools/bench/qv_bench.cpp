@@ -208,28 +208,10 @@ int Run(int runs, int idleSeconds) {
         return 2;
     }
 
+    // Armed with the default 24-hour duration: the lock screen's clock runs while locked.
     Program program;
-    HWND main = StartMain(program);
+    HWND main = StartArmed(program, "OPENSESAME1");
     if (!main) {
-        std::fprintf(stderr, "no main window\n");
-        return 2;
-    }
-    // Armed with the default 24-hour duration: the lock screen's clock runs while locked. The
-    // first arming asks for the key's passphrase.
-    Click(main, IDC_cmdLock);
-    auto text = [](unsigned id) { return LibraryString("langfile0409.dll", id, "%username", "User"); };
-    ExpectBox(program, text(558) + "\r\n" + text(559), IDYES);
-    HWND setter = DialogWith(program, IDC_txtPassword2, 15s, main);
-    for (int field : {IDC_txtPassword, IDC_txtPassword2}) SetDlgItemTextA(setter, field, "OPENSESAME1");
-    Click(setter, IDC_cmdOk);
-    ExpectBox(program, text(525));
-    HWND settings = DialogWith(program, IDC_cmdSave);
-    if (!settings) {
-        std::fprintf(stderr, "no protection settings dialog\n");
-        return 2;
-    }
-    Click(settings, IDC_cmdClose);
-    if (!WaitFor([&] { return IsWindowEnabled(GetDlgItem(main, IDC_cmdUnlock)) != 0; })) {
         std::fprintf(stderr, "the lock did not arm\n");
         return 2;
     }
